@@ -1,0 +1,156 @@
+// Stand-in for the messenger: a visible window of the messenger's class that
+// records every WM_COPYDATA it receives and shows the last song it decoded.
+//
+//   standin_messenger.exe [--log FILE] [--print] [--hang]
+//
+// --log   appends "ready <hwnd>" once, then per message a line
+//         "msg <arrival microseconds> <dwData> <cbData> <payload bytes in hex>".
+//         Arrival times use QueryPerformanceCounter, which every process shares.
+// --print writes each decoded song to standard output, for the demo.
+// --hang  never returns from the WM_COPYDATA handler: a hung receiver.
+
+#include "peers/command_line.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr wchar_t kClass[] = L"MsnMsgrUIManager";
+constexpr int kSongLabelId = 100;
+
+HANDLE g_log = INVALID_HANDLE_VALUE;
+bool g_print = false;
+bool g_hang = false;
+
+long long NowMicroseconds()
+{
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return counter.QuadPart / frequency.QuadPart * 1000000 +
+           counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+void WriteLog(const std::string& line)
+{
+    if (g_log == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(g_log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+// The song is the field after the header "\0Music\0" and one empty field.
+std::wstring DecodeSong(const wchar_t* text, std::size_t length)
+{
+    const std::wstring payload(text, length);
+    const std::wstring prefix = L"\\0Music\\0\\0";
+    if (payload.compare(0, prefix.size(), prefix) != 0) {
+        return L"(not a now-playing message)";
+    }
+    const std::size_t end = payload.find(L"\\0", prefix.size());
+    return payload.substr(prefix.size(), end == std::wstring::npos ? std::wstring::npos : end - prefix.size());
+}
+
+std::string ToUtf8(const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+    return out;
+}
+
+void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
+{
+    const long long arrival = NowMicroseconds();
+    std::string line = "msg " + std::to_string(arrival) + " " + std::to_string(data.dwData) + " " +
+                       std::to_string(data.cbData) + " ";
+    const auto* bytes = static_cast<const unsigned char*>(data.lpData);
+    static const char hex[] = "0123456789abcdef";
+    for (DWORD i = 0; bytes != nullptr && i < data.cbData; ++i) {
+        line += hex[bytes[i] >> 4];
+        line += hex[bytes[i] & 15];
+    }
+    line += '\n';
+    WriteLog(line);
+
+    const std::wstring song =
+        DecodeSong(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+    SetDlgItemTextW(hWnd, kSongLabelId, (L"Now playing: " + song).c_str());
+    if (g_print) {
+        std::printf("stand-in messenger received (id %lu, %lu bytes): %s\n",
+                    static_cast<unsigned long>(data.dwData), static_cast<unsigned long>(data.cbData),
+                    ToUtf8(song).c_str());
+        std::fflush(stdout);
+    }
+    while (g_hang) {
+        Sleep(1000);
+    }
+}
+
+LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COPYDATA:
+        OnCopyData(hWnd, *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+int wmain()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const peers::CommandLine args;
+    g_print = args.Has(L"--print");
+    g_hang = args.Has(L"--hang");
+    const std::wstring logPath = args.Value(L"--log", L"");
+    if (!logPath.empty()) {
+        g_log = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClass;
+    RegisterClassExW(&wc);
+
+    HWND hWnd = CreateWindowExW(0, kClass, L"Stand-in messenger", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                40, 160, 560, 90, nullptr, nullptr, instance, nullptr);
+    if (hWnd == nullptr) {
+        return 1;
+    }
+    CreateWindowExW(0, L"STATIC", L"Now playing: (nothing received yet)",
+                    WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 8, 16, 528, 20, hWnd,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSongLabelId)), instance, nullptr);
+    char ready[64];
+    std::snprintf(ready, sizeof ready, "ready %llx\n",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)));
+    WriteLog(ready);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (g_log != INVALID_HANDLE_VALUE) {
+        CloseHandle(g_log);
+    }
+    return 0;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// Finds the player's window among the desktop's top-level windows and cuts the
+// song text out of its title. Pure logic: the platform is reached through WindowList.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace nowplaying {
+
+using WindowHandle = std::uintptr_t;
+
+// The part of the platform's window list that the scan needs. Each call maps to
+// one system call, so the Win32 adapter stays a line per method.
+class WindowList {
+public:
+    virtual ~WindowList() = default;
+    // First window of the top-level list (highest in Z-order); 0 when there is none.
+    virtual WindowHandle First(WindowHandle hOwn) = 0;
+    // Next window below h in Z-order; 0 ends the walk.
+    virtual WindowHandle Next(WindowHandle h) = 0;
+    // The window's style bits; 0 when they cannot be read.
+    virtual std::uint32_t Style(WindowHandle h) = 0;
+    // Reads the title into title (reusing its storage) and returns the number of
+    // characters delivered; 0 for an empty or unreadable title.
+    virtual std::size_t ReadTitle(WindowHandle h, std::u16string& title) = 0;
+};
+
+inline constexpr std::u16string_view PLAYER_TITLE_MARKER = u" - Winamp";
+inline constexpr std::uint32_t WS_VISIBLE_BIT = 0x10000000;
+inline constexpr std::uint32_t WS_BORDER_BIT = 0x00800000;
+
+// Visible and bordered: every captioned window qualifies, WS_DLGFRAME alone does not.
+bool IsCandidateWindow(std::uint32_t style);
+
+// The text strictly between the title's first space and the first marker; empty
+// when the title has no marker or the first space is the marker's own.
+std::u16string_view ExtractSongFromTitle(std::u16string_view title);
+
+struct WindowEntry {
+    std::u16string sWindowTitle;
+    WindowHandle hWindow = 0;
+};
+
+// The player title reader: owns the window list that every scan reuses.
+class modWinamp {
+public:
+    static constexpr int MAX_WINDOW_INDEX = 1000;
+
+    // Fills m_aWindows from the top of the Z-order, skipping hOwn, hidden or
+    // borderless windows and empty titles. Stops once the list is full.
+    void CollectWindowTitles(WindowList& windows, WindowHandle hOwn);
+
+    // The song of the last matching title (lowest in Z-order), or empty. The view
+    // stays valid until the next scan.
+    std::u16string_view GetCurrentSong(WindowList& windows, WindowHandle hOwn);
+
+    int WindowCount() const { return m_iWindowCount; }
+    const WindowEntry& Entry(int i) const { return m_aWindows.at(static_cast<std::size_t>(i)); }
+
+private:
+    std::array<WindowEntry, MAX_WINDOW_INDEX + 1> m_aWindows{};
+    std::int32_t m_iWindowCount = 0;
+};
+
+} // namespace nowplaying

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs every package the build, the tests and the demo need on a Debian 12 machine.
+# Safe to run again: it only calls apt when something is missing.
+set -euo pipefail
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+have_cmd cmake || need+=(cmake)
+have_cmd ninja || need+=(ninja-build)
+have_cmd make || need+=(make)
+have_cmd g++ || need+=(g++)
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
+have_pkg libgtest-dev || need+=(libgtest-dev)
+have_pkg libbenchmark-dev || need+=(libbenchmark-dev)
+have_cmd Xvfb || need+=(xvfb)
+have_cmd openbox || need+=(openbox)
+have_cmd xdotool || need+=(xdotool)
+have_cmd xprop || need+=(x11-utils)
+have_cmd wine || need+=(wine)
+have_pkg wine32:i386 || need+=(wine32:i386)
+# Hosts that cannot execute 32-bit code run the 64-bit build in 64-bit Wine.
+have_pkg wine64 || need+=(wine64)
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${need[*]}"
+case " ${need[*]} " in
+  *":i386"*)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      "${sudo_cmd[@]}" dpkg --add-architecture i386
+    fi
+    ;;
+esac
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null

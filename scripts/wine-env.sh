@@ -1,0 +1,99 @@
+# Sourced by the scripts that run Windows programs: picks the Wine loader this host
+# can run, the project's own prefix, and a display with a window manager.
+#
+# After `wine_session_start [private|user]`, "$WINE_LOADER prog.exe" runs a program;
+# `wine_session_stop` ends every Wine process of the prefix and what the session started.
+
+nowplaying_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Some hosts cannot execute 32-bit x86 code at all (the 32-bit loader fails with
+# "Exec format error"); there the 64-bit build of the same sources is what runs.
+wine_arch() {
+  if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo win32
+  else
+    echo win64
+  fi
+}
+
+# The build folder whose programs run here.
+wine_build_preset() {
+  if [ "$(wine_arch)" = win32 ]; then echo windows; else echo windows-x64; fi
+}
+
+export WINEARCH=${WINEARCH:-$(wine_arch)}
+if [ "$WINEARCH" = win32 ]; then
+  WINE_LOADER=/usr/lib/wine/wine
+else
+  WINE_LOADER=/usr/lib/wine/wine64
+fi
+export WINE_LOADER
+export WINEPREFIX=${NOWPLAYING_WINEPREFIX:-$nowplaying_root/build/wine-$WINEARCH}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINESERVER=/usr/lib/wine/wineserver
+
+_wine_started_pids=()
+
+_free_display() {
+  local n
+  for n in $(seq 90 199); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      echo "$n"
+      return 0
+    fi
+  done
+  return 1
+}
+
+_display_alive() {
+  xprop -display "$1" -root >/dev/null 2>&1
+}
+
+# private: always a fresh Xvfb (tests). user: the user's display when it answers,
+# else a fresh Xvfb (the demo).
+wine_session_start() {
+  local mode=${1:-private}
+  if [ "$mode" = user ] && [ -n "${DISPLAY:-}" ] && _display_alive "$DISPLAY"; then
+    NOWPLAYING_OWN_DISPLAY=0
+  else
+    local n
+    n=$(_free_display) || { echo "no free X display number" >&2; return 1; }
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    _wine_started_pids+=($!)
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+      _display_alive "$DISPLAY" && break
+      sleep 0.05
+    done
+    _display_alive "$DISPLAY" || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
+    # Without a window manager Wine waits about a second whenever a window is
+    # hidden or destroyed.
+    openbox --sm-disable >/dev/null 2>&1 &
+    _wine_started_pids+=($!)
+    for i in $(seq 1 100); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+      sleep 0.05
+    done
+    NOWPLAYING_OWN_DISPLAY=1
+  fi
+  export NOWPLAYING_OWN_DISPLAY
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$WINE_LOADER" wineboot -i >/dev/null 2>&1 || true
+    "$WINESERVER" -w
+  fi
+}
+
+wine_session_stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  local pid
+  for pid in "${_wine_started_pids[@]}"; do
+    kill "$pid" >/dev/null 2>&1 || true
+  done
+  for pid in "${_wine_started_pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  _wine_started_pids=()
+}

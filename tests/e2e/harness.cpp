@@ -1,0 +1,200 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+
+long long NowMicroseconds()
+{
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return counter.QuadPart / frequency.QuadPart * 1000000 +
+           counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, Clock timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return condition();
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring BinDir()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, length);
+    return dir.substr(0, dir.find_last_of(L"\\/"));
+}
+
+std::wstring NewTempDir()
+{
+    static int counter = 0;
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    const std::wstring dir = std::wstring(base) + L"nowplaying-e2e-" + std::to_wstring(NowMicroseconds()) +
+                             L"-" + std::to_wstring(++counter);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& arguments)
+{
+    std::wstring commandLine = L"\"" + BinDir() + L"\\" + exe + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << std::string(exe.begin(), exe.end());
+        return;
+    }
+    CloseHandle(info.hThread);
+    m_process.reset(info.hProcess);
+    m_id = info.dwProcessId;
+}
+
+Process::~Process()
+{
+    Kill();
+}
+
+bool Process::Running() const
+{
+    return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitForExit(Clock timeout) const
+{
+    return !m_process ||
+           WaitForSingleObject(m_process.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+void Process::Kill()
+{
+    if (Running()) {
+        TerminateProcess(m_process.get(), 1);
+        WaitForSingleObject(m_process.get(), 5000);
+    }
+}
+
+namespace {
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hWnd, &owner);
+    wchar_t className[256];
+    if (owner == search->processId && GetClassNameW(hWnd, className, 256) > 0 &&
+        std::wstring(className) == search->className) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, Clock timeout)
+{
+    WindowSearch search{processId, className, nullptr};
+    WaitUntil(
+        [&] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeout);
+    return search.found;
+}
+
+StandInPlayer::StandInPlayer(const std::wstring& title)
+    : m_process(L"standin_player.exe", L"--title \"" + title + L"\"")
+{
+    m_window = FindProcessWindow(m_process.Id(), L"nowplaying.StandInPlayer", 10s);
+    EXPECT_NE(m_window, nullptr) << "the stand-in player's window did not appear";
+}
+
+void StandInPlayer::SetTitle(const std::wstring& title)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(m_window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+void StandInPlayer::Close()
+{
+    PostMessageW(m_window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(m_process.WaitForExit(5s)) << "the stand-in player did not close";
+}
+
+StandInMessenger::StandInMessenger(bool hang)
+    : m_logPath(NewTempDir() + L"\\messenger.log"),
+      m_process(L"standin_messenger.exe", L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang" : L""))
+{
+    m_window = FindProcessWindow(m_process.Id(), L"MsnMsgrUIManager", 10s);
+    EXPECT_NE(m_window, nullptr) << "the stand-in messenger's window did not appear";
+}
+
+std::vector<Received> StandInMessenger::Messages() const
+{
+    std::vector<Received> messages;
+    std::ifstream log(m_logPath.c_str(), std::ios::binary);
+    std::string line;
+    while (std::getline(log, line)) {
+        std::istringstream fields(line);
+        std::string kind;
+        Received message{};
+        std::string hex;
+        fields >> kind;
+        if (kind != "msg" || !(fields >> message.arrivalUs >> message.dwData >> message.cbData)) {
+            continue;
+        }
+        fields >> hex;
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+            message.bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+        }
+        messages.push_back(std::move(message));
+    }
+    return messages;
+}
+
+bool StandInMessenger::WaitForMessages(std::size_t count, Clock timeout) const
+{
+    return WaitUntil([&] { return Messages().size() >= count; }, timeout);
+}
+
+NowPlaying::NowPlaying() : m_process(L"nowplaying.exe", L"")
+{
+    m_window = FindProcessWindow(m_process.Id(), L"nowplaying.frmMain", 10s);
+    EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
+}
+
+std::vector<std::uint8_t> ExpectedPayload(const std::wstring& song)
+{
+    const std::wstring text = L"\\0Music\\0\\0" + song + L"\\0\\0\\0\\0\\0" + std::wstring(1, L'\0');
+    std::vector<std::uint8_t> bytes;
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+    }
+    return bytes;
+}
+
+} // namespace e2e

@@ -1,0 +1,102 @@
+#pragma once
+// Starts the real program and the stand-in peers as processes and reads what the
+// stand-in messengers recorded. Every wait is bounded.
+
+#include "win32/unique_handle.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::milliseconds;
+
+// Microseconds on the clock the stand-in messenger stamps arrivals with.
+long long NowMicroseconds();
+
+// Polls condition every 20 ms until it holds or timeout passes; returns its last value.
+bool WaitUntil(const std::function<bool()>& condition, Clock timeout);
+
+std::wstring BinDir();
+// A fresh, empty folder for one test's files.
+std::wstring NewTempDir();
+
+class Process {
+public:
+    Process() = default;
+    Process(const std::wstring& exe, const std::wstring& arguments);
+    ~Process();
+    Process(Process&&) = default;
+    Process& operator=(Process&&) = default;
+
+    bool Running() const;
+    // Waits for the process to end by itself; false when it did not within timeout.
+    bool WaitForExit(Clock timeout) const;
+    void Kill();
+    DWORD Id() const { return m_id; }
+
+private:
+    nowplaying::win32::UniqueKernelHandle m_process;
+    DWORD m_id = 0;
+};
+
+// The visible top-level window of a process, with the given class.
+HWND FindProcessWindow(DWORD processId, const wchar_t* className, Clock timeout);
+
+class StandInPlayer {
+public:
+    explicit StandInPlayer(const std::wstring& title);
+    // Sets the title from outside, as a user's player would change it.
+    void SetTitle(const std::wstring& title);
+    void Close();
+    HWND Window() const { return m_window; }
+
+private:
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
+struct Received {
+    long long arrivalUs;
+    std::uint32_t dwData;
+    std::uint32_t cbData;
+    std::vector<std::uint8_t> bytes;
+};
+
+class StandInMessenger {
+public:
+    explicit StandInMessenger(bool hang = false);
+    std::vector<Received> Messages() const;
+    // Waits until at least count messages arrived.
+    bool WaitForMessages(std::size_t count, Clock timeout) const;
+    HWND Window() const { return m_window; }
+    void Kill() { m_process.Kill(); }
+
+private:
+    std::wstring m_logPath;
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
+// The program under test.
+class NowPlaying {
+public:
+    NowPlaying();
+    HWND Window() const { return m_window; }
+    Process& process() { return m_process; }
+
+private:
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
+// The payload bytes the program must send for song.
+std::vector<std::uint8_t> ExpectedPayload(const std::wstring& song);
+
+} // namespace e2e

@@ -1,0 +1,144 @@
+// The real program with the stand-in player and messengers, each its own process.
+
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+// Four poll periods: long enough for any change to have been seen and sent.
+constexpr Clock kSettle = 1000ms;
+constexpr Clock kDelivery = 5s;
+
+std::vector<std::uint8_t> Bytes(const Received& message)
+{
+    return message.bytes;
+}
+
+TEST(Spine, NoPlayerAtStartSendsNothing)
+{
+    StandInMessenger messenger;
+    NowPlaying program;
+    Sleep(static_cast<DWORD>(kSettle.count()) * 2);
+    EXPECT_TRUE(messenger.Messages().empty());
+
+    StandInPlayer player(L"1. Late Starter - First Song - Winamp");
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    EXPECT_EQ(Bytes(messenger.Messages()[0]), ExpectedPayload(L"Late Starter - First Song"));
+}
+
+TEST(Spine, FirstSongReachesEachReceiverOnceByteExact)
+{
+    StandInPlayer player(L"1. Artist - Title - Winamp");
+    StandInMessenger first;
+    StandInMessenger second;
+    NowPlaying program;
+    ASSERT_TRUE(first.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(second.WaitForMessages(1, kDelivery));
+    Sleep(static_cast<DWORD>(kSettle.count()));
+    for (const StandInMessenger* messenger : {&first, &second}) {
+        const auto messages = messenger->Messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].dwData, 1351u);
+        EXPECT_EQ(messages[0].cbData, 44u + 2u * 14u);
+        EXPECT_EQ(messages[0].bytes, ExpectedPayload(L"Artist - Title"));
+    }
+}
+
+TEST(Spine, TitleChangeSendsOnceAndStateSuffixSendsNothing)
+{
+    StandInPlayer player(L"1. A - One - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+
+    player.SetTitle(L"2. B - Two - Winamp");
+    ASSERT_TRUE(messenger.WaitForMessages(2, kDelivery));
+    player.SetTitle(L"2. B - Two - Winamp [Paused]");
+    Sleep(static_cast<DWORD>(kSettle.count()));
+    const auto messages = messenger.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].bytes, ExpectedPayload(L"B - Two"));
+}
+
+TEST(Spine, ClosingThePlayerSendsTheEmptySongOnce)
+{
+    StandInPlayer player(L"1. A - One - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    player.Close();
+    ASSERT_TRUE(messenger.WaitForMessages(2, kDelivery));
+    Sleep(static_cast<DWORD>(kSettle.count()));
+    const auto messages = messenger.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].cbData, 44u);
+    EXPECT_EQ(messages[1].bytes, ExpectedPayload(L""));
+}
+
+TEST(Spine, NonLatinTitleArrivesIntact)
+{
+    const std::wstring song = L"架空の楽団 - 夜明けの歌 🎵";
+    StandInPlayer player(L"3. " + song + L" - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    EXPECT_EQ(messenger.Messages()[0].bytes, ExpectedPayload(song));
+}
+
+// The hung receiver is created first, so the search finds it after the live one
+// only if Z-order says so; either way the live one and the next change must not
+// wait longer than the send's time bound per hung window.
+TEST(Spine, HungReceiverDelaysOthersAtMostItsTimeBound)
+{
+    StandInPlayer player(L"1. A - One - Winamp");
+    StandInMessenger hung(true);
+    StandInMessenger live;
+    NowPlaying program;
+    ASSERT_TRUE(live.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(hung.WaitForMessages(1, kDelivery));
+
+    constexpr long long kBoundUs = 1000 * 1000 + 250 * 1000 + 500 * 1000; // send bound + period + slack
+    for (int change = 0; change < 3; ++change) {
+        const long long changedAt = NowMicroseconds();
+        player.SetTitle(L"1. A - Change " + std::to_wstring(change) + L" - Winamp");
+        ASSERT_TRUE(live.WaitForMessages(2 + static_cast<std::size_t>(change), kDelivery));
+        const long long latency = live.Messages().back().arrivalUs - changedAt;
+        std::printf("change %d with a hung receiver: %.0f ms\n", change, latency / 1000.0);
+        EXPECT_LT(latency, kBoundUs);
+    }
+    EXPECT_EQ(hung.Messages().size(), 1u) << "the hung receiver is still inside its first message";
+}
+
+TEST(Spine, LatencyFromTitleChangeToArrival)
+{
+    StandInPlayer player(L"0. Warm-up - Song - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+
+    constexpr int kChanges = 24;
+    std::vector<double> latenciesMs;
+    for (int i = 1; i <= kChanges; ++i) {
+        const long long changedAt = NowMicroseconds();
+        player.SetTitle(std::to_wstring(i) + L". Latency - Song " + std::to_wstring(i) + L" - Winamp");
+        ASSERT_TRUE(messenger.WaitForMessages(1 + static_cast<std::size_t>(i), kDelivery));
+        const auto messages = messenger.Messages();
+        EXPECT_EQ(messages.back().bytes, ExpectedPayload(L"Latency - Song " + std::to_wstring(i)));
+        latenciesMs.push_back((messages.back().arrivalUs - changedAt) / 1000.0);
+        Sleep(100 + static_cast<DWORD>(i * 37 % 200)); // spread the changes over the poll phase
+    }
+    EXPECT_EQ(messenger.Messages().size(), static_cast<std::size_t>(kChanges) + 1);
+    std::sort(latenciesMs.begin(), latenciesMs.end());
+    std::printf("title change to arrival over %d changes: median %.1f ms, worst %.1f ms\n", kChanges,
+                latenciesMs[latenciesMs.size() / 2], latenciesMs.back());
+    RecordProperty("latency_median_ms", static_cast<int>(latenciesMs[latenciesMs.size() / 2]));
+    RecordProperty("latency_worst_ms", static_cast<int>(latenciesMs.back()));
+}
+
+} // namespace
+} // namespace e2e

@@ -1,0 +1,95 @@
+#pragma once
+// In-memory stand-ins for the platform's window list and messenger windows.
+
+#include "messenger/now_playing.h"
+#include "player/window_scan.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nowplaying::testing {
+
+inline constexpr std::uint32_t kVisibleCaptioned = 0x10C00000; // WS_VISIBLE | WS_CAPTION
+
+struct FakeWindow {
+    WindowHandle handle;
+    std::uint32_t style;
+    std::u16string title;
+};
+
+// Windows in Z-order, topmost first.
+class FakeWindowList final : public WindowList {
+public:
+    std::vector<FakeWindow> windows;
+    int titleReads = 0;
+
+    WindowHandle First(WindowHandle) override { return windows.empty() ? 0 : windows.front().handle; }
+    WindowHandle Next(WindowHandle h) override
+    {
+        for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
+            if (windows[i].handle == h) {
+                return windows[i + 1].handle;
+            }
+        }
+        return 0;
+    }
+    std::uint32_t Style(WindowHandle h) override { return Find(h).style; }
+    std::size_t ReadTitle(WindowHandle h, std::u16string& title) override
+    {
+        ++titleReads;
+        title = Find(h).title;
+        return title.size();
+    }
+
+    void Add(std::u16string title, std::uint32_t style = kVisibleCaptioned)
+    {
+        windows.push_back({static_cast<WindowHandle>(0x1000 + windows.size() * 4), style, std::move(title)});
+    }
+
+private:
+    const FakeWindow& Find(WindowHandle h) const
+    {
+        for (const auto& w : windows) {
+            if (w.handle == h) {
+                return w;
+            }
+        }
+        static const FakeWindow none{0, 0, {}};
+        return none;
+    }
+};
+
+struct SentMessage {
+    WindowHandle to;
+    std::uint32_t dwData;
+    std::vector<std::uint8_t> bytes;
+};
+
+class FakeMessengers final : public MessengerWindows {
+public:
+    std::vector<WindowHandle> handles;
+    std::vector<SentMessage> sent;
+    int searches = 0;
+
+    WindowHandle FindNext(WindowHandle after) override
+    {
+        ++searches;
+        if (after == 0) {
+            return handles.empty() ? 0 : handles.front();
+        }
+        for (std::size_t i = 0; i + 1 < handles.size(); ++i) {
+            if (handles[i] == after) {
+                return handles[i + 1];
+            }
+        }
+        return 0;
+    }
+    void Send(WindowHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) override
+    {
+        const auto* p = static_cast<const std::uint8_t*>(lpData);
+        sent.push_back({h, dwData, std::vector<std::uint8_t>(p, p + cbData)});
+    }
+};
+
+} // namespace nowplaying::testing

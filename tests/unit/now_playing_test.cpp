@@ -1,0 +1,112 @@
+#include "messenger/now_playing.h"
+
+#include "fake_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nowplaying {
+namespace {
+
+using testing::FakeMessengers;
+
+std::vector<std::uint8_t> Utf16LeBytes(std::u16string_view text)
+{
+    std::vector<std::uint8_t> bytes;
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> PayloadBytes(std::u16string_view song)
+{
+    const std::u16string payload = modMsn::BuildNowPlayingPayload(song);
+    const auto* p = reinterpret_cast<const std::uint8_t*>(payload.data());
+    return {p, p + payload.size() * 2};
+}
+
+// "\0" is the two characters backslash and zero: 5C 00 30 00.
+std::vector<std::uint8_t> Expected(std::vector<std::uint8_t> song)
+{
+    std::vector<std::uint8_t> out = {0x5C, 0, 0x30, 0, 0x4D, 0, 0x75, 0, 0x73, 0, 0x69, 0, 0x63, 0,
+                                     0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0};
+    out.reserve(out.size() + song.size() + 22);
+    out.insert(out.end(), song.begin(), song.end());
+    for (int i = 0; i < 5; ++i) {
+        out.insert(out.end(), {0x5C, 0, 0x30, 0});
+    }
+    out.insert(out.end(), {0, 0});
+    return out;
+}
+
+TEST(Payload, ByteExactForEmptySong)
+{
+    const auto bytes = PayloadBytes(u"");
+    EXPECT_EQ(bytes.size(), 44u);
+    EXPECT_EQ(bytes, Expected({}));
+}
+
+TEST(Payload, ByteExactForAbc)
+{
+    const std::vector<std::uint8_t> abc = {
+        0x5C, 0, 0x30, 0, 0x4D, 0, 0x75, 0, 0x73, 0, 0x69, 0, 0x63, 0, 0x5C, 0, 0x30, 0,
+        0x5C, 0, 0x30, 0, 0x61, 0, 0x62, 0, 0x63, 0, 0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0,
+        0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0, 0,    0};
+    EXPECT_EQ(PayloadBytes(u"abc"), abc);
+}
+
+TEST(Payload, SongIsInsertedUnchanged)
+{
+    for (std::u16string_view song : {std::u16string_view(u"a\\0b"), std::u16string_view(u"\\"),
+                                     std::u16string_view(u"夜明け 🎵"), std::u16string_view(u" x ")}) {
+        EXPECT_EQ(PayloadBytes(song), Expected(Utf16LeBytes(song)));
+    }
+}
+
+TEST(Payload, ReusedBufferHoldsOnlyTheNewPayload)
+{
+    std::u16string buffer;
+    modMsn::BuildNowPlayingPayload(u"a much longer song title than the next", buffer);
+    modMsn::BuildNowPlayingPayload(u"abc", buffer);
+    EXPECT_EQ(buffer, modMsn::BuildNowPlayingPayload(u"abc"));
+}
+
+struct ReceiverCase {
+    std::vector<WindowHandle> receivers;
+};
+
+void PrintTo(const ReceiverCase& receivers, std::ostream* os)
+{
+    *os << receivers.receivers.size() << " receivers";
+}
+
+class SendLoop : public ::testing::TestWithParam<ReceiverCase> {};
+
+TEST_P(SendLoop, EachReceiverGetsTheSameMessageOnceInSearchOrder)
+{
+    FakeMessengers messengers;
+    messengers.handles = GetParam().receivers;
+    modMsn::SendNowPlaying(messengers, u"abc");
+
+    ASSERT_EQ(messengers.sent.size(), messengers.handles.size());
+    for (std::size_t i = 0; i < messengers.sent.size(); ++i) {
+        EXPECT_EQ(messengers.sent[i].to, messengers.handles[i]);
+        EXPECT_EQ(messengers.sent[i].dwData, 1351u);
+        EXPECT_EQ(messengers.sent[i].bytes, PayloadBytes(u"abc"));
+    }
+    EXPECT_EQ(messengers.searches, static_cast<int>(messengers.handles.size()) + 1);
+}
+
+// A handle with its top bit set is an ordinary handle and gets the message too.
+INSTANTIATE_TEST_SUITE_P(Receivers, SendLoop,
+                         ::testing::Values(ReceiverCase{{}}, ReceiverCase{{0x10}},
+                                           ReceiverCase{{0x10, 0x20}},
+                                           ReceiverCase{{0x80000010u, 0x20}}));
+
+} // namespace
+} // namespace nowplaying

@@ -1,0 +1,82 @@
+#include "app/poll_cycle.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace nowplaying {
+namespace {
+
+class RecordingLabel final : public SongLabel {
+public:
+    std::u16string caption;
+    int writes = 0;
+    std::u16string_view Caption() const override { return caption; }
+    void SetCaption(std::u16string_view text) override
+    {
+        caption.assign(text);
+        ++writes;
+    }
+};
+
+class RecordingSender final : public SongSender {
+public:
+    std::vector<std::u16string> sent;
+    void SendNowPlaying(std::u16string_view song) override { sent.emplace_back(song); }
+};
+
+struct TickSequence {
+    const char* name;
+    std::vector<std::u16string> songs; // the song each tick scans
+    std::vector<std::u16string> sent;  // what must be broadcast, in order
+    int labelWrites;
+};
+
+void PrintTo(const TickSequence& sequence, std::ostream* os)
+{
+    *os << sequence.name;
+}
+
+class PollCycleSequence : public ::testing::TestWithParam<TickSequence> {};
+
+TEST_P(PollCycleSequence, SendsOncePerChangeAndKeepsLabelCurrent)
+{
+    PollCycle cycle;
+    RecordingLabel label;
+    RecordingSender sender;
+    for (const auto& song : GetParam().songs) {
+        cycle.Tick(song, label, sender);
+        EXPECT_EQ(label.caption, song);
+        EXPECT_EQ(cycle.LastSong(), song);
+    }
+    EXPECT_EQ(sender.sent, GetParam().sent);
+    EXPECT_EQ(label.writes, GetParam().labelWrites);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ticks, PollCycleSequence,
+    ::testing::Values(
+        TickSequence{"NoPlayer", {u"", u"", u""}, {}, 0},
+        TickSequence{"FirstSong", {u"", u"A - B", u"A - B", u"A - B"}, {u"A - B"}, 1},
+        TickSequence{"Change", {u"A", u"B", u"B"}, {u"A", u"B"}, 2},
+        TickSequence{"LetterCaseOnly", {u"song", u"Song"}, {u"song", u"Song"}, 2},
+        TickSequence{"PlayerClosed", {u"A", u"", u""}, {u"A", u""}, 2},
+        // A change and a change back between two ticks is never seen.
+        TickSequence{"ChangeAndBackBetweenTicks", {u"A", u"A"}, {u"A"}, 1},
+        TickSequence{"BackToAnEarlierSong", {u"A", u"B", u"A"}, {u"A", u"B", u"A"}, 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PollCycle, LabelAndSendDecisionsAreIndependent)
+{
+    PollCycle cycle;
+    RecordingLabel label;
+    RecordingSender sender;
+    label.caption = u"A"; // the label already shows the song, yet it was never sent
+    cycle.Tick(u"A", label, sender);
+    EXPECT_EQ(label.writes, 0);
+    EXPECT_EQ(sender.sent, std::vector<std::u16string>{u"A"});
+}
+
+} // namespace
+} // namespace nowplaying

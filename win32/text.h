@@ -1,0 +1,35 @@
+#pragma once
+// The program keeps its texts as UTF-16 (char16_t); Windows spells the same code
+// units wchar_t. These casts are the one place where the two meet.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace nowplaying::win32 {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
+
+inline const wchar_t* Wide(const std::u16string& text)
+{
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+inline wchar_t* Wide(char16_t* text)
+{
+    return reinterpret_cast<wchar_t*>(text);
+}
+
+inline std::u16string_view Utf16(const wchar_t* text, std::size_t length)
+{
+    return {reinterpret_cast<const char16_t*>(text), length};
+}
+
+// True on the Windows 95 family, whose wide text functions are mostly stubs.
+inline bool IsWindows95Family()
+{
+    return (GetVersion() & 0x80000000u) != 0;
+}
+
+} // namespace nowplaying::win32
