@@ -35,17 +35,6 @@ export WINESERVER=/usr/lib/wine/wineserver
 
 _wine_started_pids=()
 
-_free_display() {
-  local n
-  for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      echo "$n"
-      return 0
-    fi
-  done
-  return 1
-}
-
 _display_alive() {
   xprop -display "$1" -root >/dev/null 2>&1
 }
@@ -57,12 +46,18 @@ wine_session_start() {
   if [ "$mode" = user ] && [ -n "${DISPLAY:-}" ] && _display_alive "$DISPLAY"; then
     NOWPLAYING_OWN_DISPLAY=0
   else
-    local n
-    n=$(_free_display) || { echo "no free X display number" >&2; return 1; }
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display number itself, so concurrent sessions never collide.
+    local numfile
+    numfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
     _wine_started_pids+=($!)
-    export DISPLAY=":$n"
     local i
+    for i in $(seq 1 100); do
+      [ -s "$numfile" ] && break
+      sleep 0.05
+    done
+    export DISPLAY=":$(tr -d '[:space:]' <"$numfile")"
+    rm -f "$numfile"
     for i in $(seq 1 100); do
       _display_alive "$DISPLAY" && break
       sleep 0.05
