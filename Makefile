@@ -28,3 +28,8 @@ run: build
 
 clean:
 	rm -rf build
+
+# Speed and footprint figures, as one table (not part of `make test`; see docs/performance.md).
+.PHONY: bench
+bench: build
+	bench/run.sh

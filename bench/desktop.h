@@ -10,24 +10,27 @@
 
 namespace bench {
 
+struct WindowCount {
+    DWORD processId;
+    int count;
+};
+
+inline BOOL CALLBACK CountWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowCount*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hWnd, &owner);
+    if (owner == search->processId && IsWindowVisible(hWnd)) {
+        ++search->count;
+    }
+    return TRUE;
+}
+
 // Visible top-level windows owned by the process.
 inline int CountProcessWindows(DWORD processId)
 {
-    struct Search {
-        DWORD processId;
-        int count;
-    } search{processId, 0};
-    EnumWindows(
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hWnd, &owner);
-            if (owner == s->processId && IsWindowVisible(hWnd)) {
-                ++s->count;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowCount search{processId, 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
     return search.count;
 }
 

@@ -6,6 +6,7 @@
 #include "messenger/now_playing.h"
 #include "player/window_scan.h"
 
+#include "bench/allocation_counter.h"
 #include "bench/stats.h"
 
 #include <benchmark/benchmark.h>
@@ -16,39 +17,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
-namespace {
-std::size_t g_allocations = 0;
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    ++g_allocations;
-    if (void* p = std::malloc(size != 0 ? size : 1)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return ::operator new(size);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 namespace {
 
@@ -139,23 +107,23 @@ TickAllocations CountTickAllocations()
     auto program = std::make_unique<Program>();
     TickAllocations result{};
 
-    std::size_t before = g_allocations;
+    std::size_t before = bench::AllocationCount();
     program->Tick(desktop);
-    result.first = g_allocations - before;
+    result.first = bench::AllocationCount() - before;
 
-    before = g_allocations;
+    before = bench::AllocationCount();
     for (int i = 0; i < kTicks; ++i) {
         program->Tick(desktop);
     }
-    result.steady = static_cast<double>(g_allocations - before) / kTicks;
+    result.steady = static_cast<double>(bench::AllocationCount() - before) / kTicks;
 
     const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp", u"3. Bench Artist - Third Song - Winamp"};
-    before = g_allocations;
+    before = bench::AllocationCount();
     for (int i = 0; i < kTicks; ++i) {
         desktop.SetPlayerTitle(titles[i % 2]);
         program->Tick(desktop);
     }
-    result.changed = static_cast<double>(g_allocations - before) / kTicks;
+    result.changed = static_cast<double>(bench::AllocationCount() - before) / kTicks;
     return result;
 }
 
@@ -164,12 +132,12 @@ void SteadyTick(benchmark::State& state)
     MemoryDesktop desktop;
     auto program = std::make_unique<Program>();
     program->Tick(desktop);
-    const std::size_t before = g_allocations;
+    const std::size_t before = bench::AllocationCount();
     for (auto _ : state) {
         program->Tick(desktop);
     }
     state.counters["allocs/tick"] =
-        static_cast<double>(g_allocations - before) / static_cast<double>(state.iterations());
+        static_cast<double>(bench::AllocationCount() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(SteadyTick)->Name("tick, 1001 windows, song unchanged");
 
@@ -180,13 +148,13 @@ void ChangedTick(benchmark::State& state)
     program->Tick(desktop);
     const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp", u"3. Bench Artist - Third Song - Winamp"};
     std::size_t i = 0;
-    const std::size_t before = g_allocations;
+    const std::size_t before = bench::AllocationCount();
     for (auto _ : state) {
         desktop.SetPlayerTitle(titles[++i % 2]);
         program->Tick(desktop);
     }
     state.counters["allocs/tick"] =
-        static_cast<double>(g_allocations - before) / static_cast<double>(state.iterations());
+        static_cast<double>(bench::AllocationCount() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(ChangedTick)->Name("tick, 1001 windows, song changed and sent");
 
