@@ -4,7 +4,7 @@
 #   native      allocations per tick, Google Benchmark timings (tick_bench)
 #   Wine        scan cost against the bare system calls (scan_bench.exe); idle CPU,
 #               working set and change-to-arrival latency (program_bench.exe)
-# Options pass through to the Wine programs' defaults: IDLE_SECONDS, CHANGES.
+# IDLE_SECONDS (60) and CHANGES (120) in the environment change the Wine measurements.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
@@ -30,10 +30,11 @@ i686-w64-mingw32-strip -o "$stripped" "$product"
 bytes=$(stat -c %s "$stripped")
 rm -f "$stripped"
 dlls=$(i686-w64-mingw32-objdump -p "$product" | awk '/DLL Name:/ {print $3}' | paste -sd' ' -)
-echo "$product, built by $cxx ($("$cxx" -v 2>&1 | grep -o 'Thread model: .*'))"
+threads=$("$cxx" -v 2>&1 | sed -n 's/^Thread model: //p')
+echo "$product, built by $cxx (thread model $threads)"
 echo "stripped: $bytes bytes; imports:"
 i686-w64-mingw32-objdump -p "$product" | awk '/DLL Name:/ {dll=$3} /^\t+[0-9a-f]+ +[0-9]+ +[A-Za-z_]/ {n[dll]++} END {for (d in n) printf "  %s: %d functions\n", d, n[d]}'
-echo "row: 4|stripped size, 32-bit nowplaying.exe|$(awk -v b="$bytes" 'BEGIN {printf "%.1f KiB (%d bytes)", b / 1024, b}')|<= 192 KiB" | collect 2>/dev/null
+echo "row: 4|stripped size, 32-bit nowplaying.exe ($threads threads)|$(awk -v b="$bytes" 'BEGIN {printf "%.1f KiB (%d bytes)", b / 1024, b}')|<= 192 KiB" | collect 2>/dev/null
 echo "row: 4|imported DLLs|$dlls|system DLLs only" | collect 2>/dev/null
 
 echo "== native"

@@ -76,28 +76,32 @@ BareResult BareScan(HWND own)
 }
 
 template <Calls kCalls>
-double TimeWalk(HWND own, int rounds)
+void TimeWalk(HWND own, std::vector<double>& times)
 {
-    std::vector<double> times;
-    for (int round = 0; round < rounds; ++round) {
-        const double start = NowSeconds();
-        BareScan<kCalls>(own);
-        times.push_back((NowSeconds() - start) * 1e6);
-    }
-    return bench::Median(times);
+    const double start = NowSeconds();
+    BareScan<kCalls>(own);
+    times.push_back((NowSeconds() - start) * 1e6);
 }
 
-// Where a scan's time goes, per candidate window.
+// Where a scan's time goes, per candidate window: walks that make more and more of
+// the calls, interleaved round by round.
 void Breakdown(int n, HWND own, int rounds)
 {
-    const double walk = TimeWalk<Calls::Walk>(own, rounds);
-    const double style = TimeWalk<Calls::Style>(own, rounds);
-    const double length = TimeWalk<Calls::Length>(own, rounds);
-    const double all = TimeWalk<Calls::All>(own, rounds);
-    const double noLength = TimeWalk<Calls::NoLength>(own, rounds);
-    std::printf("  N=%d, us per window: GetWindow %.2f, GetWindowLongW %.2f, GetWindowTextLengthW %.2f, "
-                "GetWindowTextW %.2f; without the length call a scan takes %.0f%% of the time\n",
-                n, walk / n, (style - walk) / n, (length - style) / n, (all - length) / n, noLength / all * 100);
+    std::vector<double> walk, style, length, all, noLength;
+    for (int round = 0; round < rounds; ++round) {
+        TimeWalk<Calls::Walk>(own, walk);
+        TimeWalk<Calls::Style>(own, style);
+        TimeWalk<Calls::Length>(own, length);
+        TimeWalk<Calls::All>(own, all);
+        TimeWalk<Calls::NoLength>(own, noLength);
+    }
+    const double w = bench::Median(walk);
+    const double s = bench::Median(style);
+    const double l = bench::Median(length);
+    const double a = bench::Median(all);
+    std::printf("  N=%d, us per window: GetWindow %.1f, GetWindowLongW %.1f, GetWindowTextLengthW %.1f, "
+                "GetWindowTextW %.1f; without the length call a scan takes %.0f%% of the time\n",
+                n, w / n, (s - w) / n, (l - s) / n, (a - l) / n, bench::Median(noLength) / a * 100);
 }
 
 struct Point {
@@ -205,7 +209,7 @@ void PumpMessages()
 // Enough rounds for a stable median at each N, about the same time for each.
 int Rounds(int n, double scale)
 {
-    const int base = n <= 10 ? 400 : n <= 100 ? 150 : 25;
+    const int base = n <= 10 ? 300 : n <= 100 ? 100 : 16;
     return std::max(5, static_cast<int>(base * scale));
 }
 
@@ -229,7 +233,7 @@ int wmain()
         }
         Sleep(static_cast<DWORD>(1000 + n)); // the window manager is still busy with new windows
         other.push_back(Measure(n, own, Rounds(n, scale)));
-        Breakdown(n, own, std::max(5, Rounds(n, scale) / 4));
+        Breakdown(n, own, std::max(5, Rounds(n, scale) / 5));
     }
     Report("another process", other, true);
 
@@ -246,7 +250,7 @@ int wmain()
         Sleep(static_cast<DWORD>(1000 + n));
         PumpMessages();
         same.push_back(Measure(n, own, Rounds(n, scale)));
-        Breakdown(n, own, std::max(5, Rounds(n, scale) / 4));
+        Breakdown(n, own, std::max(5, Rounds(n, scale) / 5));
     }
     Report("this thread", same, true);
     // The windows go with the process: destroying a thousand one by one takes longer

@@ -6,7 +6,7 @@
 #include "messenger/now_playing.h"
 #include "player/window_scan.h"
 
-#include "bench/allocation_counter.h"
+#include "tests/unit/allocation_counter.h"
 #include "bench/stats.h"
 
 #include <benchmark/benchmark.h>
@@ -107,23 +107,23 @@ TickAllocations CountTickAllocations()
     auto program = std::make_unique<Program>();
     TickAllocations result{};
 
-    std::size_t before = bench::AllocationCount();
+    std::size_t before = nowplaying::testing::AllocationCount();
     program->Tick(desktop);
-    result.first = bench::AllocationCount() - before;
+    result.first = nowplaying::testing::AllocationCount() - before;
 
-    before = bench::AllocationCount();
+    before = nowplaying::testing::AllocationCount();
     for (int i = 0; i < kTicks; ++i) {
         program->Tick(desktop);
     }
-    result.steady = static_cast<double>(bench::AllocationCount() - before) / kTicks;
+    result.steady = static_cast<double>(nowplaying::testing::AllocationCount() - before) / kTicks;
 
     const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp", u"3. Bench Artist - Third Song - Winamp"};
-    before = bench::AllocationCount();
+    before = nowplaying::testing::AllocationCount();
     for (int i = 0; i < kTicks; ++i) {
         desktop.SetPlayerTitle(titles[i % 2]);
         program->Tick(desktop);
     }
-    result.changed = static_cast<double>(bench::AllocationCount() - before) / kTicks;
+    result.changed = static_cast<double>(nowplaying::testing::AllocationCount() - before) / kTicks;
     return result;
 }
 
@@ -132,12 +132,12 @@ void SteadyTick(benchmark::State& state)
     MemoryDesktop desktop;
     auto program = std::make_unique<Program>();
     program->Tick(desktop);
-    const std::size_t before = bench::AllocationCount();
+    const std::size_t before = nowplaying::testing::AllocationCount();
     for (auto _ : state) {
         program->Tick(desktop);
     }
     state.counters["allocs/tick"] =
-        static_cast<double>(bench::AllocationCount() - before) / static_cast<double>(state.iterations());
+        static_cast<double>(nowplaying::testing::AllocationCount() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(SteadyTick)->Name("tick, 1001 windows, song unchanged");
 
@@ -148,13 +148,13 @@ void ChangedTick(benchmark::State& state)
     program->Tick(desktop);
     const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp", u"3. Bench Artist - Third Song - Winamp"};
     std::size_t i = 0;
-    const std::size_t before = bench::AllocationCount();
+    const std::size_t before = nowplaying::testing::AllocationCount();
     for (auto _ : state) {
         desktop.SetPlayerTitle(titles[++i % 2]);
         program->Tick(desktop);
     }
     state.counters["allocs/tick"] =
-        static_cast<double>(bench::AllocationCount() - before) / static_cast<double>(state.iterations());
+        static_cast<double>(nowplaying::testing::AllocationCount() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(ChangedTick)->Name("tick, 1001 windows, song changed and sent");
 

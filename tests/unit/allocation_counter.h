@@ -4,9 +4,9 @@
 
 #include <cstddef>
 
-namespace bench {
+namespace nowplaying::testing {
 
 // Calls of operator new (single and array forms) since the program started.
 std::size_t AllocationCount();
 
-} // namespace bench
+} // namespace nowplaying::testing

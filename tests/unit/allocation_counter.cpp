@@ -7,14 +7,14 @@ namespace {
 std::size_t g_allocations = 0;
 } // namespace
 
-namespace bench {
+namespace nowplaying::testing {
 
 std::size_t AllocationCount()
 {
     return g_allocations;
 }
 
-} // namespace bench
+} // namespace nowplaying::testing
 
 void* operator new(std::size_t size)
 {
