@@ -58,16 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
                                        {12, 96, 482, 122}}}}),
     [](const auto& info) { return std::to_string(info.param.dpi) + "dpi"; });
 
-TEST(AboutLayout, ControlsInTabOrderWithStableIds)
-{
-    const int ids[] = {ID_LBL1, ID_LBL2, ID_CMD_OK, ID_LBL_SONG, ID_LBL3};
-    for (std::size_t i = 0; i < ABOUT_CONTROLS.size(); ++i) {
-        EXPECT_EQ(ABOUT_CONTROLS[i].id, ids[i]);
-        EXPECT_EQ(ABOUT_CONTROLS[i].kind, ids[i] == ID_CMD_OK ? ControlKind::DefaultButton : ControlKind::Label);
-    }
-    EXPECT_EQ(ID_CMD_OK, 1) << "Enter must produce the button's ID (IDOK)";
-}
-
 TEST(TwipsToPixels, RoundsToNearestWithHalvesAwayFromZero)
 {
     struct Case {
