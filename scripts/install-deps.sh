@@ -26,6 +26,10 @@ have_cmd Xvfb || need+=(xvfb)
 have_cmd openbox || need+=(openbox)
 have_cmd xdotool || need+=(xdotool)
 have_cmd xprop || need+=(x11-utils)
+# The README's screenshot (scripts/screenshot-about.sh): xwd, ImageMagick, Wine's fonts.
+have_cmd xwd || need+=(x11-apps)
+have_pkg imagemagick || need+=(imagemagick)
+have_pkg fonts-wine || need+=(fonts-wine)
 have_cmd wine || need+=(wine)
 have_pkg wine32:i386 || need+=(wine32:i386)
 # Hosts that cannot execute 32-bit code run the 64-bit build in 64-bit Wine.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ public:
     bool WaitForExit(Clock timeout) const;
     void Kill();
     DWORD Id() const { return m_id; }
+    // The exit code once the process has ended; STILL_ACTIVE before.
+    DWORD ExitCode() const;
 
 private:
     nowplaying::win32::UniqueKernelHandle m_process;
@@ -94,6 +97,33 @@ public:
 private:
     Process m_process;
     HWND m_window = nullptr;
+};
+
+// Geometry and text of another process's windows, read from outside it.
+SIZE ClientSize(HWND window);
+// A child control's rectangle in its parent's client coordinates; empty when absent.
+RECT ControlRect(HWND parent, int controlId);
+std::wstring TextOf(HWND window);
+// Waits until the window's text equals text; false when it did not within timeout.
+bool WaitForText(HWND window, const std::wstring& text, Clock timeout);
+
+// Runs a Unix shell command line (Wine starts native programs too) and returns what
+// it printed; nullopt when no output arrived within timeout.
+std::optional<std::string> RunUnixShell(const std::string& command, Clock timeout);
+
+// A REG_DWORD value under HKEY_CURRENT_USER set for the object's lifetime; the
+// previous value, or its absence, is restored by the destructor.
+class ScopedUserDword {
+public:
+    ScopedUserDword(const wchar_t* key, const wchar_t* name, DWORD value);
+    ~ScopedUserDword();
+    ScopedUserDword(const ScopedUserDword&) = delete;
+    ScopedUserDword& operator=(const ScopedUserDword&) = delete;
+
+private:
+    std::wstring m_key;
+    std::wstring m_name;
+    std::optional<DWORD> m_previous;
 };
 
 // The payload bytes the program must send for song.
