@@ -39,6 +39,11 @@ std::wstring BinDir()
     return dir.substr(0, dir.find_last_of(L"\\/"));
 }
 
+bool IsWindows95Family()
+{
+    return (GetVersion() & 0x80000000u) != 0;
+}
+
 std::wstring NewTempDir()
 {
     static int counter = 0;

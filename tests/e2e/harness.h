@@ -24,6 +24,7 @@ long long NowMicroseconds();
 bool WaitUntil(const std::function<bool()>& condition, Clock timeout);
 
 std::wstring BinDir();
+bool IsWindows95Family();
 // A fresh, empty folder for one test's files.
 std::wstring NewTempDir();
 
