@@ -20,7 +20,8 @@ build: deps
 	cmake --build --preset sanitize
 	preset=$$(source scripts/wine-env.sh && wine_build_preset) && \
 	  cmake --preset native -DNOWPLAYING_E2E_BIN_DIR=$(ROOT)/build/$$preset/bin \
-	    -DNOWPLAYING_SANITIZE_BIN_DIR=$(ROOT)/build/sanitize/bin >/dev/null
+	    -DNOWPLAYING_SANITIZE_BIN_DIR=$(ROOT)/build/sanitize/bin \
+	    "-DNOWPLAYING_PE_CHECK_EXES=$(ROOT)/build/windows/bin/nowplaying.exe;$(ROOT)/build/windows-x64/bin/nowplaying.exe" >/dev/null
 	cmake --build --preset native
 
 test: build
