@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 ROOT := $(abspath .)
 
-.PHONY: all deps build test run fuzz clean
+.PHONY: all deps build test run fuzz soak clean
 
 all: build
 
@@ -39,6 +39,12 @@ fuzz: build
 	  $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 tests/fuzz/corpus/$$name 2>&1 \
 	    | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || exit 1; \
 	done
+
+# The program for SOAK_MINUTES under faults; prints deliveries, crashes, handles and memory.
+SOAK_MINUTES ?= 10
+soak: build
+	preset=$$(source scripts/wine-env.sh && wine_build_preset) && \
+	  scripts/wine-run.sh build/$$preset/bin/soak.exe --minutes $(SOAK_MINUTES)
 
 clean:
 	rm -rf build

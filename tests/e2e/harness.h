@@ -41,6 +41,7 @@ public:
     bool WaitForExit(Clock timeout) const;
     void Kill();
     DWORD Id() const { return m_id; }
+    HANDLE Handle() const { return m_process.get(); }
 
 private:
     nowplaying::win32::UniqueKernelHandle m_process;
@@ -72,7 +73,7 @@ struct Received {
 
 class StandInMessenger {
 public:
-    explicit StandInMessenger(bool hang = false);
+    explicit StandInMessenger(bool hang = false, const std::wstring& extraArguments = L"");
     std::vector<Received> Messages() const;
     // Waits until at least count messages arrived.
     bool WaitForMessages(std::size_t count, Clock timeout) const;
