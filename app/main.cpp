@@ -1,9 +1,11 @@
 #include "frm_main.h"
+#include "win32/dll_search.h"
 
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    nowplaying::win32::RestrictDllSearchToSystem32();
     nowplaying::frmMain form(instance);
     if (!form.Load()) {
         return 1;

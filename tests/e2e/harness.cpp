@@ -40,6 +40,11 @@ std::wstring BinDir()
     return dir.substr(0, dir.find_last_of(L"\\/"));
 }
 
+bool IsWindows95Family()
+{
+    return (GetVersion() & 0x80000000u) != 0;
+}
+
 std::wstring NewTempDir()
 {
     static int counter = 0;
@@ -154,9 +159,10 @@ void StandInPlayer::Close()
     EXPECT_TRUE(m_process.WaitForExit(5s)) << "the stand-in player did not close";
 }
 
-StandInMessenger::StandInMessenger(bool hang)
+StandInMessenger::StandInMessenger(bool hang, const std::wstring& extraArguments)
     : m_logPath(NewTempDir() + L"\\messenger.log"),
-      m_process(L"standin_messenger.exe", L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang" : L""))
+      m_process(L"standin_messenger.exe",
+                L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang " : L" ") + extraArguments)
 {
     m_window = FindProcessWindow(m_process.Id(), L"MsnMsgrUIManager", 10s);
     EXPECT_NE(m_window, nullptr) << "the stand-in messenger's window did not appear";

@@ -25,6 +25,7 @@ long long NowMicroseconds();
 bool WaitUntil(const std::function<bool()>& condition, Clock timeout);
 
 std::wstring BinDir();
+bool IsWindows95Family();
 // A fresh, empty folder for one test's files.
 std::wstring NewTempDir();
 
@@ -43,6 +44,7 @@ public:
     DWORD Id() const { return m_id; }
     // The exit code once the process has ended; STILL_ACTIVE before.
     DWORD ExitCode() const;
+    HANDLE Handle() const { return m_process.get(); }
 
 private:
     nowplaying::win32::UniqueKernelHandle m_process;
@@ -74,7 +76,7 @@ struct Received {
 
 class StandInMessenger {
 public:
-    explicit StandInMessenger(bool hang = false);
+    explicit StandInMessenger(bool hang = false, const std::wstring& extraArguments = L"");
     std::vector<Received> Messages() const;
     // Waits until at least count messages arrived.
     bool WaitForMessages(std::size_t count, Clock timeout) const;
