@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 ROOT := $(abspath .)
 
-.PHONY: all deps build test run clean
+.PHONY: all deps build test run fuzz soak clean
 
 all: build
 
@@ -16,8 +16,12 @@ build: deps
 	cmake --build --preset windows
 	cmake --preset windows-x64 >/dev/null
 	cmake --build --preset windows-x64
+	cmake --preset sanitize >/dev/null
+	cmake --build --preset sanitize
 	preset=$$(source scripts/wine-env.sh && wine_build_preset) && \
-	  cmake --preset native -DNOWPLAYING_E2E_BIN_DIR=$(ROOT)/build/$$preset/bin >/dev/null
+	  cmake --preset native -DNOWPLAYING_E2E_BIN_DIR=$(ROOT)/build/$$preset/bin \
+	    -DNOWPLAYING_SANITIZE_BIN_DIR=$(ROOT)/build/sanitize/bin \
+	    "-DNOWPLAYING_PE_CHECK_EXES=$(ROOT)/build/windows/bin/nowplaying.exe;$(ROOT)/build/windows-x64/bin/nowplaying.exe" >/dev/null
 	cmake --build --preset native
 
 test: build
@@ -25,6 +29,22 @@ test: build
 
 run: build
 	scripts/run-demo.sh
+
+# Each fuzz target for FUZZ_SECONDS over the repository's corpus, which keeps what it finds.
+FUZZ_SECONDS ?= 60
+fuzz: build
+	@for target in build/sanitize/bin/fuzz_*; do \
+	  name=$${target##*/fuzz_}; \
+	  echo "fuzz: $$name for $(FUZZ_SECONDS) s"; \
+	  $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 tests/fuzz/corpus/$$name 2>&1 \
+	    | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || exit 1; \
+	done
+
+# The program for SOAK_MINUTES under faults; prints deliveries, crashes, handles and memory.
+SOAK_MINUTES ?= 10
+soak: build
+	preset=$$(source scripts/wine-env.sh && wine_build_preset) && \
+	  scripts/wine-run.sh build/$$preset/bin/soak.exe --minutes $(SOAK_MINUTES)
 
 clean:
 	rm -rf build

@@ -1,12 +1,106 @@
 #include "frm_main.h"
 
+#include "app/about_layout.h"
+#include "app/resources/resource.h"
 #include "messenger/now_playing.h"
+#include "win32/dpi.h"
+
+#include <cwchar>
 
 namespace nowplaying {
 
 namespace {
+
 constexpr wchar_t kWindowClass[] = L"nowplaying.frmMain";
 constexpr wchar_t kCaption[] = L"About";
+// Fixed size: no sizing border, no minimize or maximize box; the close box stays.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = 0;
+// Not in every SDK this program builds with (Windows 8.1 and later send it).
+constexpr UINT kWmDpiChanged = 0x02E0;
+
+static_assert(ID_CMD_OK == IDOK, "Enter in the window must click cmdOk");
+
+const wchar_t* ControlCaption(int id)
+{
+    switch (id) {
+    case ID_LBL1:
+        return L"'What I'm listening to' in Winamp plugin for MSN Messenger 7.";
+    case ID_LBL2:
+        return L"nowplaying version " NOWPLAYING_VERSION_TEXT;
+    case ID_CMD_OK:
+        return L"Ok";
+    case ID_LBL3:
+        return L"Currently Listening to:";
+    default:
+        return L"";
+    }
+}
+
+struct CaptionFit {
+    int needed;
+    int available;
+};
+
+// The fixed caption that overflows its label the most, with font selected into dc.
+CaptionFit TightestCaption(HDC dc, HFONT font, int dpi)
+{
+    CaptionFit tightest{0, 1};
+    const HGDIOBJ previous = SelectObject(dc, font);
+    for (const AboutControl& control : ABOUT_CONTROLS) {
+        const wchar_t* caption = ControlCaption(control.id);
+        SIZE extent{};
+        if (control.kind != ControlKind::Label ||
+            !GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent)) {
+            continue;
+        }
+        const int available = ToPixels(control.twips, dpi).Width();
+        if (static_cast<long long>(extent.cx) * tightest.available >
+            static_cast<long long>(tightest.needed) * available) {
+            tightest = {static_cast<int>(extent.cx), available};
+        }
+    }
+    SelectObject(dc, previous);
+    return tightest;
+}
+
+// The message font at dpi, made smaller where a fixed caption would not fit its
+// one-line label; a font of a current system is wider than the one the layout
+// was drawn for.
+win32::UniqueFont CreateCaptionFont(HWND hWnd, UINT dpi)
+{
+    LOGFONTW logFont{};
+    if (!win32::MessageFontForDpi(dpi, logFont)) {
+        return {};
+    }
+    const int originalHeight = logFont.lfHeight;
+    const HDC dc = GetDC(hWnd);
+    win32::UniqueFont font;
+    for (;;) {
+        font.reset(CreateFontIndirectW(&logFont));
+        if (!font || dc == nullptr) {
+            break;
+        }
+        const CaptionFit fit = TightestCaption(dc, font.get(), static_cast<int>(dpi));
+        const int next = FitFontHeight(logFont.lfHeight, originalHeight, fit.needed, fit.available);
+        if (next == logFont.lfHeight) {
+            break;
+        }
+        logFont.lfHeight = next;
+    }
+    if (dc != nullptr) {
+        ReleaseDC(hWnd, dc);
+    }
+    return font;
+}
+
+win32::UniqueIcon LoadAppIcon(HINSTANCE instance, int metric, UINT dpi)
+{
+    const int size = win32::SystemMetricForDpi(metric, dpi);
+    return win32::UniqueIcon(static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOWPLAYING), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
 } // namespace
 
 frmMain::frmMain(HINSTANCE instance) : m_hInstance(instance) {}
@@ -22,18 +116,89 @@ bool frmMain::Load()
     wc.lpszClassName = kWindowClass;
     RegisterClassExW(&wc);
 
-    HWND hWnd = CreateWindowExW(WS_EX_DLGMODALFRAME, kWindowClass, kCaption,
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT,
-                                335, 180, nullptr, nullptr, m_hInstance, this);
+    // An owned window has no taskbar button, yet keeps a normal caption with the
+    // window icon (a tool window would get a small caption without an icon). The
+    // owner is never shown.
+    m_owner.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, m_hInstance,
+                                  nullptr));
+
+    // Sized for the system DPI first; ApplyDpi corrects it once the window's own
+    // DPI (that of its monitor) is known.
+    const UINT systemDpi = win32::SystemDpi();
+    const PixelSize client = AboutClientSize(static_cast<int>(systemDpi));
+    const SIZE outer = win32::WindowSizeForClient(client.width, client.height, kStyle, kExStyle, systemDpi);
+    HWND hWnd = CreateWindowExW(kExStyle, kWindowClass, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                outer.cx, outer.cy, m_owner.get(), nullptr, m_hInstance, this);
     if (hWnd == nullptr) {
         return false;
     }
     m_hWnd.reset(hWnd);
-    HWND label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
-                                 8, 80, 313, 17, hWnd, nullptr, m_hInstance, nullptr);
-    m_lblSong = win32::StaticLabel(label);
+    CreateControls();
+    ApplyDpi(win32::WindowDpi(hWnd), nullptr);
     SetTimer(hWnd, TIMER1_ID, TIMER1_INTERVAL_MS, nullptr);
     return true;
+}
+
+void frmMain::CreateControls()
+{
+    for (const AboutControl& control : ABOUT_CONTROLS) {
+        const bool button = control.kind == ControlKind::DefaultButton;
+        const DWORD style = WS_CHILD | WS_VISIBLE |
+                            (button ? WS_TABSTOP | BS_DEFPUSHBUTTON : SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS);
+        HWND hControl = CreateWindowExW(0, button ? L"BUTTON" : L"STATIC", ControlCaption(control.id), style, 0,
+                                        0, 0, 0, m_hWnd.get(),
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                        m_hInstance, nullptr);
+        if (control.id == ID_LBL_SONG) {
+            m_lblSong = win32::StaticLabel(hControl);
+        }
+    }
+}
+
+void frmMain::ApplyDpi(UINT dpi, const RECT* suggested)
+{
+    HWND hWnd = m_hWnd.get();
+    const int iDpi = static_cast<int>(dpi);
+
+    win32::UniqueFont font = CreateCaptionFont(hWnd, dpi);
+    if (font) {
+        for (const AboutControl& control : ABOUT_CONTROLS) {
+            SendDlgItemMessageW(hWnd, control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        }
+        m_font = std::move(font); // the old font is deleted only now that no control uses it
+    }
+
+    for (const AboutControl& control : ABOUT_CONTROLS) {
+        const PixelRect rect = ToPixels(control.twips, iDpi);
+        SetWindowPos(GetDlgItem(hWnd, control.id), nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    win32::UniqueIcon bigIcon = LoadAppIcon(m_hInstance, SM_CXICON, dpi);
+    win32::UniqueIcon smallIcon = LoadAppIcon(m_hInstance, SM_CXSMICON, dpi);
+    SendMessageW(hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+    SendMessageW(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    m_iconBig = std::move(bigIcon);
+    m_iconSmall = std::move(smallIcon);
+
+    const PixelSize client = AboutClientSize(iDpi);
+    const SIZE outer = win32::WindowSizeForClient(client.width, client.height, kStyle, kExStyle, dpi);
+    const int x = suggested != nullptr ? suggested->left : 0;
+    const int y = suggested != nullptr ? suggested->top : 0;
+    SetWindowPos(hWnd, nullptr, x, y, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE | (suggested != nullptr ? 0u : UINT{SWP_NOMOVE}));
+}
+
+void frmMain::Show()
+{
+    if (!IsWindowVisible(m_hWnd.get())) {
+        ShowWindow(m_hWnd.get(), SW_SHOWNORMAL);
+    }
+}
+
+void frmMain::cmdOk_Click()
+{
+    ShowWindow(m_hWnd.get(), SW_HIDE);
 }
 
 void frmMain::SendNowPlaying(std::u16string_view song)
@@ -68,6 +233,21 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         if (wParam == TIMER1_ID) {
             Timer1_Tick();
         }
+        return 0;
+    case WM_COMMAND:
+        // Enter and a click on cmdOk arrive as IDOK, Esc as IDCANCEL (IsDialogMessage).
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            cmdOk_Click();
+        }
+        return 0;
+    case WM_ACTIVATE:
+        // The window is no dialog, so nothing else gives the default button the focus.
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            SetFocus(GetDlgItem(hWnd, ID_CMD_OK));
+        }
+        return 0;
+    case kWmDpiChanged:
+        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_DESTROY:
         KillTimer(hWnd, TIMER1_ID);

@@ -1,6 +1,7 @@
 #pragma once
-// The About window: hosts the poll timer and the song label, and owns what the
-// poll cycle needs between ticks.
+// The About window: a small fixed-size window that says what the program does and
+// shows the song it detected. It hosts the poll timer and the song label, and owns
+// what the poll cycle needs between ticks. Ok, Enter and Esc only hide it.
 
 #include "app/poll_cycle.h"
 #include "messenger/win32_messenger_windows.h"
@@ -20,10 +21,12 @@ public:
 
     explicit frmMain(HINSTANCE instance);
 
-    // Creates the window and its controls and starts Timer1; false when the window
-    // could not be created.
+    // Creates the window (hidden) and its controls and starts Timer1; false when the
+    // window could not be created.
     bool Load();
     HWND Handle() const { return m_hWnd.get(); }
+    // Makes the window visible; nothing changes when it is visible already.
+    void Show();
 
     void SendNowPlaying(std::u16string_view song) override;
 
@@ -31,14 +34,25 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Timer1_Tick();
+    void cmdOk_Click();
+    void CreateControls();
+    // Sizes the window, places the controls, and loads the font and icons for dpi.
+    // suggested is the position the system proposes after a change of DPI.
+    void ApplyDpi(UINT dpi, const RECT* suggested);
 
     HINSTANCE m_hInstance;
-    win32::UniqueWindow m_hWnd;
+    // Declared before the window: the font and icons must outlive the controls and
+    // the caption that use them, and the owner must outlive the window it owns.
+    win32::UniqueWindow m_owner;
+    win32::UniqueFont m_font;
+    win32::UniqueIcon m_iconBig;
+    win32::UniqueIcon m_iconSmall;
     win32::StaticLabel m_lblSong;
     modWinamp m_winamp;
     PollCycle m_cycle;
     Win32WindowList m_windowList;
     Win32MessengerWindows m_messengers;
+    win32::UniqueWindow m_hWnd;
 };
 
 } // namespace nowplaying

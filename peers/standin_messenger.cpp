@@ -1,13 +1,16 @@
 // Stand-in for the messenger: a visible window of the messenger's class that
 // records every WM_COPYDATA it receives and shows the last song it decoded.
 //
-//   standin_messenger.exe [--log FILE] [--print] [--hang]
+//   standin_messenger.exe [--log FILE] [--print] [--hang] [--hang-after S --hang-for MS]
 //
 // --log   appends "ready <hwnd>" once, then per message a line
 //         "msg <arrival microseconds> <dwData> <cbData> <payload bytes in hex>".
 //         Arrival times use QueryPerformanceCounter, which every process shares.
 // --print writes each decoded song to standard output, for the demo.
 // --hang  never returns from the WM_COPYDATA handler: a hung receiver.
+// --hang-after S --hang-for MS
+//         the first message after S seconds is held MS milliseconds: a receiver
+//         that hangs for a while and then recovers.
 
 #include "peers/command_line.h"
 
@@ -24,6 +27,9 @@ constexpr int kSongLabelId = 100;
 HANDLE g_log = INVALID_HANDLE_VALUE;
 bool g_print = false;
 bool g_hang = false;
+long long g_hangAfterUs = -1;
+DWORD g_hangForMs = 0;
+long long g_startUs = 0;
 
 long long NowMicroseconds()
 {
@@ -92,6 +98,10 @@ void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
     while (g_hang) {
         Sleep(1000);
     }
+    if (g_hangAfterUs >= 0 && arrival - g_startUs >= g_hangAfterUs) {
+        g_hangAfterUs = -1;
+        Sleep(g_hangForMs);
+    }
 }
 
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -116,6 +126,11 @@ int wmain()
     const peers::CommandLine args;
     g_print = args.Has(L"--print");
     g_hang = args.Has(L"--hang");
+    g_startUs = NowMicroseconds();
+    if (args.Int(L"--hang-for", 0) > 0) {
+        g_hangAfterUs = static_cast<long long>(args.Int(L"--hang-after", 0)) * 1000000;
+        g_hangForMs = static_cast<DWORD>(args.Int(L"--hang-for", 0));
+    }
     const std::wstring logPath = args.Value(L"--log", L"");
     if (!logPath.empty()) {
         g_log = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -37,6 +38,11 @@ std::wstring BinDir()
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring dir(path, length);
     return dir.substr(0, dir.find_last_of(L"\\/"));
+}
+
+bool IsWindows95Family()
+{
+    return (GetVersion() & 0x80000000u) != 0;
 }
 
 std::wstring NewTempDir()
@@ -80,6 +86,15 @@ bool Process::WaitForExit(Clock timeout) const
 {
     return !m_process ||
            WaitForSingleObject(m_process.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+DWORD Process::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (m_process) {
+        GetExitCodeProcess(m_process.get(), &code);
+    }
+    return code;
 }
 
 void Process::Kill()
@@ -144,9 +159,10 @@ void StandInPlayer::Close()
     EXPECT_TRUE(m_process.WaitForExit(5s)) << "the stand-in player did not close";
 }
 
-StandInMessenger::StandInMessenger(bool hang)
+StandInMessenger::StandInMessenger(bool hang, const std::wstring& extraArguments)
     : m_logPath(NewTempDir() + L"\\messenger.log"),
-      m_process(L"standin_messenger.exe", L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang" : L""))
+      m_process(L"standin_messenger.exe",
+                L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang " : L" ") + extraArguments)
 {
     m_window = FindProcessWindow(m_process.Id(), L"MsnMsgrUIManager", 10s);
     EXPECT_NE(m_window, nullptr) << "the stand-in messenger's window did not appear";
@@ -184,6 +200,114 @@ NowPlaying::NowPlaying() : m_process(L"nowplaying.exe", L"")
 {
     m_window = FindProcessWindow(m_process.Id(), L"nowplaying.frmMain", 10s);
     EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+RECT ControlRect(HWND parent, int controlId)
+{
+    RECT rect{};
+    const HWND control = GetDlgItem(parent, controlId);
+    if (control != nullptr && GetWindowRect(control, &rect)) {
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    return rect;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                             &length)) {
+        return L"(no answer)";
+    }
+    return std::wstring(text, length);
+}
+
+bool WaitForText(HWND window, const std::wstring& text, Clock timeout)
+{
+    return WaitUntil([&] { return TextOf(window) == text; }, timeout);
+}
+
+std::optional<std::string> RunUnixShell(const std::string& command, Clock timeout)
+{
+    // Wine does not connect a native program's output to pipes nor report its exit,
+    // so the output goes to a file that appears, renamed, only once it is complete.
+    // Z: is the Unix root in every Wine prefix.
+    static int counter = 0;
+    const std::string name = "/tmp/nowplaying-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(++counter) + ".out";
+    std::string script = "( " + command + " ) >" + name + ".part 2>&1; mv " + name + ".part " + name;
+    std::wstring commandLine = L"\"Z:\\bin\\sh\" -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info)) {
+        return std::nullopt;
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    std::wstring windowsName = L"Z:" + std::wstring(name.begin(), name.end());
+    for (wchar_t& c : windowsName) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    std::optional<std::string> output;
+    WaitUntil(
+        [&] {
+            std::ifstream file(windowsName.c_str(), std::ios::binary);
+            if (!file) {
+                return false;
+            }
+            output = std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+            return true;
+        },
+        timeout);
+    DeleteFileW(windowsName.c_str());
+    return output;
+}
+
+ScopedUserDword::ScopedUserDword(const wchar_t* key, const wchar_t* name, DWORD value) : m_key(key), m_name(name)
+{
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot open the registry key";
+        return;
+    }
+    DWORD previous = 0;
+    DWORD type = 0;
+    DWORD size = sizeof(previous);
+    if (RegQueryValueExW(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(&previous), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_DWORD) {
+        m_previous = previous;
+    }
+    EXPECT_EQ(RegSetValueExW(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)),
+              ERROR_SUCCESS);
+    RegCloseKey(handle);
+}
+
+ScopedUserDword::~ScopedUserDword()
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS) {
+        return;
+    }
+    if (m_previous) {
+        const DWORD previous = *m_previous;
+        RegSetValueExW(handle, m_name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&previous),
+                       sizeof(previous));
+    } else {
+        RegDeleteValueW(handle, m_name.c_str());
+    }
+    RegCloseKey(handle);
 }
 
 std::vector<std::uint8_t> ExpectedPayload(const std::wstring& song)

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ long long NowMicroseconds();
 bool WaitUntil(const std::function<bool()>& condition, Clock timeout);
 
 std::wstring BinDir();
+bool IsWindows95Family();
 // A fresh, empty folder for one test's files.
 std::wstring NewTempDir();
 
@@ -40,6 +42,9 @@ public:
     bool WaitForExit(Clock timeout) const;
     void Kill();
     DWORD Id() const { return m_id; }
+    // The exit code once the process has ended; STILL_ACTIVE before.
+    DWORD ExitCode() const;
+    HANDLE Handle() const { return m_process.get(); }
 
 private:
     nowplaying::win32::UniqueKernelHandle m_process;
@@ -71,7 +76,7 @@ struct Received {
 
 class StandInMessenger {
 public:
-    explicit StandInMessenger(bool hang = false);
+    explicit StandInMessenger(bool hang = false, const std::wstring& extraArguments = L"");
     std::vector<Received> Messages() const;
     // Waits until at least count messages arrived.
     bool WaitForMessages(std::size_t count, Clock timeout) const;
@@ -94,6 +99,33 @@ public:
 private:
     Process m_process;
     HWND m_window = nullptr;
+};
+
+// Geometry and text of another process's windows, read from outside it.
+SIZE ClientSize(HWND window);
+// A child control's rectangle in its parent's client coordinates; empty when absent.
+RECT ControlRect(HWND parent, int controlId);
+std::wstring TextOf(HWND window);
+// Waits until the window's text equals text; false when it did not within timeout.
+bool WaitForText(HWND window, const std::wstring& text, Clock timeout);
+
+// Runs a Unix shell command line (Wine starts native programs too) and returns what
+// it printed; nullopt when no output arrived within timeout.
+std::optional<std::string> RunUnixShell(const std::string& command, Clock timeout);
+
+// A REG_DWORD value under HKEY_CURRENT_USER set for the object's lifetime; the
+// previous value, or its absence, is restored by the destructor.
+class ScopedUserDword {
+public:
+    ScopedUserDword(const wchar_t* key, const wchar_t* name, DWORD value);
+    ~ScopedUserDword();
+    ScopedUserDword(const ScopedUserDword&) = delete;
+    ScopedUserDword& operator=(const ScopedUserDword&) = delete;
+
+private:
+    std::wstring m_key;
+    std::wstring m_name;
+    std::optional<DWORD> m_previous;
 };
 
 // The payload bytes the program must send for song.

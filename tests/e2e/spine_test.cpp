@@ -82,6 +82,9 @@ TEST(Spine, ClosingThePlayerSendsTheEmptySongOnce)
 
 TEST(Spine, NonLatinTitleArrivesIntact)
 {
+    if (IsWindows95Family()) {
+        GTEST_SKIP() << "the 95 family reads titles in the ANSI code page";
+    }
     const std::wstring song = L"架空の楽団 - 夜明けの歌 🎵";
     StandInPlayer player(L"3. " + song + L" - Winamp");
     StandInMessenger messenger;

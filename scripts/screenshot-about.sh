@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Takes the README's picture of the About window: the program runs in Wine on a
+# private Xvfb display beside the stand-in player, and the window, caption and frame
+# drawn by Wine as Windows draws them, is saved as a PNG.
+#
+#   scripts/screenshot-about.sh [OUTPUT.png]     (default: docs/about.png)
+#
+# Needs a finished build (make build) and xwd and ImageMagick (scripts/install-deps.sh).
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+out=${1:-$nowplaying_root/docs/about.png}
+bin="$nowplaying_root/build/$(wine_build_preset)/bin"
+[ -x "$bin/nowplaying.exe" ] || { echo "screenshot: build first (make build)" >&2; exit 1; }
+
+# A prefix of its own, in which Wine draws the window frames itself instead of
+# leaving them to the X window manager, so the picture shows the Windows frame.
+export WINEPREFIX="$nowplaying_root/build/wine-screenshot-$WINEARCH"
+trap wine_session_stop EXIT
+wine_session_start private
+"$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+# Wine's own fonts (Tahoma, and Marlett for the caption buttons) as Windows has them;
+# Debian's Wine reads fonts from the prefix's Fonts folder, not from where it keeps them.
+if [ -d /usr/share/wine/fonts ]; then
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+fi
+
+"$WINE_LOADER" "$bin/standin_player.exe" --title "1. The Stand-ins - Window Title Blues - Winamp" >/dev/null 2>&1 &
+"$WINE_LOADER" "$bin/nowplaying.exe" >/dev/null 2>&1 &
+
+window=
+for _ in $(seq 1 150); do
+  window=$(xdotool search --name '^About$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "screenshot: the About window did not appear" >&2; exit 1; }
+xdotool windowraise "$window"
+sleep 2 # a few poll periods: the song label has caught the stand-in player's song
+
+mkdir -p "$(dirname "$out")"
+xwd -id "$window" -silent | convert xwd:- -strip "png:$out"
+echo "screenshot: $out ($(identify -format '%wx%h' "$out"))"

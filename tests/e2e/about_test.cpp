@@ -1,0 +1,426 @@
+// The About window of the real program, inspected and driven from outside its process.
+
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cwchar>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace e2e {
+namespace {
+
+constexpr Clock kSettle = 1000ms;
+constexpr Clock kReaction = 5s;
+
+constexpr int kIdOk = 1;
+constexpr int kIdSong = 103;
+
+struct ExpectedControl {
+    int id;
+    const wchar_t* className;
+    const wchar_t* caption; // null: the text changes with the song
+    RECT at96;
+    RECT at144;
+};
+
+// In tab order. At 96 DPI 15 twips make a pixel; at 144 DPI 10 do, and edges that
+// fall on half a pixel round up.
+const std::array<ExpectedControl, 5> kControls = {{
+    {101, L"Static", L"'What I'm listening to' in Winamp plugin for MSN Messenger 7.", {16, 16, 313, 33},
+     {24, 24, 470, 50}},
+    {102, L"Static", L"nowplaying version 1.00", {16, 32, 313, 49}, {24, 48, 470, 74}},
+    {kIdOk, L"Button", L"Ok", {120, 112, 209, 137}, {180, 168, 314, 206}},
+    {kIdSong, L"Static", nullptr, {8, 80, 321, 97}, {12, 120, 482, 146}},
+    {104, L"Static", L"Currently Listening to:", {8, 64, 321, 81}, {12, 96, 482, 122}},
+}};
+
+std::array<long, 4> Edges(const RECT& rect)
+{
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+void ExpectLayout(HWND about, SIZE client, RECT ExpectedControl::*rect)
+{
+    const SIZE actual = ClientSize(about);
+    EXPECT_EQ(actual.cx, client.cx);
+    EXPECT_EQ(actual.cy, client.cy);
+    for (const ExpectedControl& control : kControls) {
+        EXPECT_EQ(Edges(ControlRect(about, control.id)), Edges(control.*rect)) << "control " << control.id;
+    }
+    RECT frame{};
+    GetWindowRect(about, &frame);
+    const RECT ok = ControlRect(about, kIdOk);
+    std::printf("About window: client %ldx%ld, window %ldx%ld, Ok at (%ld,%ld)-(%ld,%ld)\n", actual.cx, actual.cy,
+                frame.right - frame.left, frame.bottom - frame.top, ok.left, ok.top, ok.right, ok.bottom);
+}
+
+// The program's window once it is shown: by then it is laid out for its DPI.
+HWND ShownWindow(const NowPlaying& program)
+{
+    const HWND window = program.Window();
+    if (window == nullptr || !WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, kReaction)) {
+        return nullptr;
+    }
+    return window;
+}
+
+bool WaitUntilHidden(HWND window)
+{
+    return WaitUntil([&] { return !IsWindowVisible(window); }, kReaction);
+}
+
+void ClickCentreOf(HWND control)
+{
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+// The control that has the keyboard focus in the window's thread.
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+TEST(AboutWindow, AppearsAtStartAsAFixedDialog)
+{
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    EXPECT_EQ(TextOf(about), L"About");
+    const LONG style = GetWindowLongW(about, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_NE(style & WS_SYSMENU, 0) << "the close box";
+    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+}
+
+// The manifest's DPI awareness as the system applied it to the window.
+TEST(AboutWindow, IsPerMonitorDpiAware)
+{
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    using ContextOfWindow = void*(WINAPI*)(HWND);
+    using AwarenessOfContext = int(WINAPI*)(void*);
+    const auto contextOf = reinterpret_cast<ContextOfWindow>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    const auto awarenessOf = reinterpret_cast<AwarenessOfContext>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    if (contextOf == nullptr || awarenessOf == nullptr) {
+        GTEST_SKIP() << "this system has no per-window DPI awareness";
+    }
+    constexpr int kPerMonitorAware = 2; // DPI_AWARENESS_PER_MONITOR_AWARE
+    EXPECT_EQ(awarenessOf(contextOf(about)), kPerMonitorAware);
+}
+
+struct ArgbIcon {
+    unsigned long width = 0;
+    unsigned long height = 0;
+    std::vector<unsigned long> pixels; // 0xAARRGGBB, rows top first
+};
+
+// The images the window manager was given for the window (_NET_WM_ICON), read with
+// xprop as "_NET_WM_ICON=w, h, pixels..., w, h, pixels...".
+std::vector<ArgbIcon> WindowManagerIcons(HWND window)
+{
+    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window"));
+    const std::optional<std::string> text =
+        RunUnixShell("xprop -id " + std::to_string(xWindow) + " -notype -f _NET_WM_ICON 32c '=$0+' _NET_WM_ICON",
+                     10s);
+    std::vector<unsigned long> values;
+    if (text && text->find('=') != std::string::npos) {
+        std::istringstream fields(text->substr(text->find('=') + 1));
+        std::string field;
+        while (std::getline(fields, field, ',')) {
+            values.push_back(std::stoul(field));
+        }
+    }
+    std::vector<ArgbIcon> icons;
+    for (std::size_t i = 0; i + 2 <= values.size();) {
+        ArgbIcon icon;
+        icon.width = values[i];
+        icon.height = values[i + 1];
+        const std::size_t count = icon.width * icon.height;
+        if (i + 2 + count > values.size()) {
+            break;
+        }
+        icon.pixels.assign(values.begin() + static_cast<std::ptrdiff_t>(i + 2),
+                           values.begin() + static_cast<std::ptrdiff_t>(i + 2 + count));
+        icons.push_back(std::move(icon));
+        i += 2 + count;
+    }
+    return icons;
+}
+
+// Wine hands the window's big and small icons to the window manager; finding the
+// application's picture there proves the window carries it (another process cannot
+// ask for the icon handles themselves under Wine).
+TEST(AboutWindow, CarriesTheApplicationIconBigAndSmall)
+{
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    if (GetPropW(about, L"__wine_x11_whole_window") == nullptr) {
+        GTEST_SKIP() << "not shown through Wine's X11 driver";
+    }
+    const std::vector<ArgbIcon> icons = WindowManagerIcons(about);
+    std::vector<unsigned long> sizes;
+    for (const ArgbIcon& icon : icons) {
+        sizes.push_back(icon.width);
+        EXPECT_EQ(icon.width, icon.height);
+        // The corner lies outside the speech bubble: transparent. A quarter of the
+        // way in, just below the top of the bubble, lies its blue, opaque fill.
+        EXPECT_EQ(icon.pixels.front() >> 24, 0u) << icon.width;
+        const unsigned long inside = icon.pixels[(icon.height * 10 / 32) * icon.width + icon.width / 8];
+        const unsigned long alpha = inside >> 24, red = (inside >> 16) & 0xFF, blue = inside & 0xFF;
+        EXPECT_EQ(alpha, 0xFFu) << icon.width;
+        EXPECT_GT(blue, red + 80) << icon.width << " pixels: " << std::hex << inside;
+    }
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), 32ul), sizes.end());
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), 16ul), sizes.end());
+}
+
+TEST(AboutWindow, ControlsSitAtTheirPlacesInTabOrderAt96Dpi)
+{
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    ExpectLayout(about, {329, 152}, &ExpectedControl::at96);
+
+    HWND child = GetWindow(about, GW_CHILD);
+    for (const ExpectedControl& control : kControls) {
+        ASSERT_NE(child, nullptr) << "too few controls";
+        EXPECT_EQ(GetDlgCtrlID(child), control.id) << "tab order";
+        EXPECT_EQ(_wcsicmp(ClassOf(child).c_str(), control.className), 0) << "control " << control.id;
+        if (control.caption != nullptr) {
+            EXPECT_EQ(TextOf(child), control.caption);
+        }
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        if (control.id == kIdOk) {
+            EXPECT_EQ(style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+            EXPECT_NE(style & WS_TABSTOP, 0);
+        } else {
+            EXPECT_EQ(style & SS_TYPEMASK, SS_CENTER) << "control " << control.id;
+            EXPECT_NE(style & SS_NOPREFIX, 0) << "control " << control.id;
+        }
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr) << "more controls than expected";
+}
+
+TEST(AboutWindow, OkHidesItWhileTheSongLabelAndSendsGoOn)
+{
+    StandInPlayer player(L"1. Artist - Title - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    const HWND lblSong = GetDlgItem(about, kIdSong);
+    ASSERT_TRUE(WaitForText(lblSong, L"Artist - Title", kReaction)) << "the label shows " << TextOf(lblSong);
+    ASSERT_TRUE(messenger.WaitForMessages(1, kReaction));
+
+    ClickCentreOf(GetDlgItem(about, kIdOk));
+    ASSERT_TRUE(WaitUntilHidden(about));
+    EXPECT_TRUE(program.process().Running());
+
+    player.SetTitle(L"2. Hidden - Still Followed - Winamp");
+    EXPECT_TRUE(WaitForText(lblSong, L"Hidden - Still Followed", kReaction));
+    ASSERT_TRUE(messenger.WaitForMessages(2, kReaction));
+    EXPECT_EQ(messenger.Messages()[1].bytes, ExpectedPayload(L"Hidden - Still Followed"));
+    player.Close();
+    EXPECT_TRUE(WaitForText(lblSong, L"", kReaction));
+    EXPECT_FALSE(IsWindowVisible(about)) << "nothing but the user shows it again";
+}
+
+class AboutKey : public ::testing::TestWithParam<WPARAM> {};
+
+// The keys go to the control that has the focus, as typed keys would; the message
+// loop's dialog handling turns them into the Ok and Cancel commands.
+TEST_P(AboutKey, HidesTheWindowFromTheDefaultButton)
+{
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    const HWND cmdOk = GetDlgItem(about, kIdOk);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(about) == cmdOk; }, kReaction)) << "Ok does not have the focus";
+    PostMessageW(cmdOk, WM_KEYDOWN, GetParam(), 1);
+    PostMessageW(cmdOk, WM_KEYUP, GetParam(), 0xC0000001);
+    EXPECT_TRUE(WaitUntilHidden(about));
+    Sleep(static_cast<DWORD>(kSettle.count()));
+    EXPECT_TRUE(program.process().Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(EnterAndEsc, AboutKey, ::testing::Values(WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}),
+                         [](const auto& info) { return info.param == VK_RETURN ? "Enter" : "Esc"; });
+
+TEST(AboutWindow, HasNoTaskbarButton)
+{
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    // The shell's rule: an owned window without WS_EX_APPWINDOW gets no button.
+    const HWND owner = GetWindow(about, GW_OWNER);
+    ASSERT_NE(owner, nullptr);
+    EXPECT_FALSE(IsWindowVisible(owner));
+    EXPECT_EQ(GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+
+    // And the window manager under Wine was told so.
+    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(about, L"__wine_x11_whole_window"));
+    if (xWindow == 0) {
+        GTEST_SKIP() << "not shown through Wine's X11 driver";
+    }
+    const std::optional<std::string> state =
+        RunUnixShell("xprop -id " + std::to_string(xWindow) + " _NET_WM_STATE", 10s);
+    ASSERT_TRUE(state.has_value()) << "xprop did not run";
+    EXPECT_NE(state->find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos) << *state;
+}
+
+TEST(AboutWindow, ClosingItEndsTheProcess)
+{
+    NowPlaying program;
+    const HWND about = ShownWindow(program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0); // what the close box sends
+    ASSERT_TRUE(program.process().WaitForExit(kReaction));
+    EXPECT_EQ(program.process().ExitCode(), 0u);
+}
+
+// Wine takes its DPI from the user's LogPixels value when a process starts; it is
+// set only until the program has its window, so no other program sees it.
+TEST(AboutWindow, ScalesItsLayoutAt144Dpi)
+{
+    std::optional<NowPlaying> program;
+    {
+        ScopedUserDword dpi(L"Control Panel\\Desktop", L"LogPixels", 144);
+        program.emplace();
+    }
+    const HWND about = ShownWindow(*program);
+    ASSERT_NE(about, nullptr) << "no About window shown";
+    ExpectLayout(about, {494, 228}, &ExpectedControl::at144);
+}
+
+// The resources built into the program, read from its file.
+class Resources : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_module = LoadLibraryExW(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(m_module, nullptr);
+    }
+    void TearDown() override
+    {
+        if (m_module != nullptr) {
+            FreeLibrary(m_module);
+        }
+    }
+
+    std::string Resource(const wchar_t* type, int id) const
+    {
+        const HRSRC found = FindResourceW(m_module, MAKEINTRESOURCEW(id), type);
+        const HGLOBAL loaded = found != nullptr ? LoadResource(m_module, found) : nullptr;
+        if (loaded == nullptr) {
+            return {};
+        }
+        return std::string(static_cast<const char*>(LockResource(loaded)), SizeofResource(m_module, found));
+    }
+
+    const std::wstring m_path = BinDir() + L"\\nowplaying.exe";
+    HMODULE m_module = nullptr;
+};
+
+TEST_F(Resources, VersionRecordNamesTheProductButDescribesNothing)
+{
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(m_path.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> data(size);
+    ASSERT_TRUE(GetFileVersionInfoW(m_path.c_str(), 0, size, data.data()));
+
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", &value, &length));
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_EQ(length, 4u) << "one translation";
+    EXPECT_EQ(static_cast<const WORD*>(value)[0], 0x0409);
+    EXPECT_EQ(static_cast<const WORD*>(value)[1], 1200);
+
+    const std::pair<const wchar_t*, const wchar_t*> strings[] = {
+        {L"ProductName", L"nowplaying"},      {L"InternalName", L"nowplaying"},
+        {L"OriginalFilename", L"nowplaying.exe"}, {L"FileVersion", L"1.00"},
+        {L"ProductVersion", L"1.00"},
+    };
+    for (const auto& [name, expected] : strings) {
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        ASSERT_TRUE(VerQueryValueW(data.data(), path.c_str(), &value, &length)) << std::wstring(name);
+        EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), expected);
+    }
+    // The notification icon's first tooltip comes from FileDescription: there is none.
+    EXPECT_FALSE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\FileDescription", &value, &length) &&
+                 length > 0);
+}
+
+TEST_F(Resources, IconHoldsTheClassicImagesAndTrueColourOnesForEveryScale)
+{
+    const std::string group = Resource(RT_GROUP_ICON, 1);
+    ASSERT_GE(group.size(), 6u);
+    const auto word = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(group[at]) |
+                                     static_cast<unsigned char>(group[at + 1]) << 8);
+    };
+    ASSERT_EQ(word(2), 1u) << "an icon, not a cursor";
+    const unsigned count = word(4);
+    ASSERT_EQ(group.size(), 6u + 14u * count);
+    std::vector<std::pair<unsigned, unsigned>> images; // (pixels, bits per pixel)
+    for (unsigned i = 0; i < count; ++i) {
+        const std::size_t entry = 6 + 14 * i;
+        const unsigned width = static_cast<unsigned char>(group[entry]);
+        EXPECT_EQ(static_cast<unsigned char>(group[entry + 1]), width);
+        images.emplace_back(width, word(entry + 6));
+    }
+    const std::vector<std::pair<unsigned, unsigned>> expected = {
+        {32, 1}, {32, 4}, {16, 4}, {16, 32}, {20, 32}, {24, 32}, {32, 32}, {48, 32},
+    };
+    EXPECT_EQ(images, expected);
+}
+
+TEST_F(Resources, ManifestAsksForCommonControls6PerMonitorDpiAndNoElevation)
+{
+    const std::string manifest = Resource(MAKEINTRESOURCEW(24), 1); // RT_MANIFEST
+    ASSERT_FALSE(manifest.empty());
+    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                             ">PerMonitorV2, PerMonitor<", ">true/pm<", "level=\"asInvoker\"",
+                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    }
+}
+
+} // namespace
+} // namespace e2e

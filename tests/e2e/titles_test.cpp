@@ -1,0 +1,98 @@
+// Odd player titles: the program must neither crash nor send a wrong song.
+
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace e2e {
+namespace {
+
+constexpr Clock kSettle = 1000ms;
+constexpr Clock kDelivery = 5s;
+
+struct OddTitle {
+    const char* name;
+    std::wstring title;
+    std::wstring song; // the song the program must send for it
+};
+
+std::wstring Long(std::size_t characters)
+{
+    std::wstring text;
+    for (std::size_t i = 0; text.size() < characters; ++i) {
+        text += static_cast<wchar_t>(L'a' + i % 26);
+    }
+    return text;
+}
+
+const OddTitle kOddTitles[] = {
+    {"empty title", L"", L""},
+    {"one character", L"x", L""},
+    {"marker at the very start", L" - Winamp after", L""},
+    {"marker at the very end", L"9. Ends with the marker - Winamp", L"Ends with the marker"},
+    {"two markers", L"1. a - Winamp b - Winamp", L"a"},
+    {"one word before the marker", L"Word - Winamp", L""},
+    {"unpaired high surrogate", L"1. x\xD800y - Winamp", L"x\xD800y"},
+    {"unpaired low surrogate at the end", L"1. z\xDC00 - Winamp", L"z\xDC00"},
+    {"32000 characters", L"1. " + Long(32000 - 12) + L" - Winamp", Long(32000 - 12)},
+};
+
+// Each odd title follows a plain one, so every expected song is a change (or, for
+// an empty song, a change to nothing).
+TEST(OddTitles, EachGivesItsSongAndTheProgramLivesOn)
+{
+    StandInPlayer player(L"1. Plain - Song - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+
+    std::size_t expected = 1;
+    for (const OddTitle& odd : kOddTitles) {
+        SCOPED_TRACE(odd.name);
+        if (IsWindows95Family() && odd.song.find_first_of(L"\xD800\xDC00") != std::wstring::npos) {
+            continue; // the ANSI code page has no surrogates
+        }
+        player.SetTitle(odd.title);
+        ASSERT_TRUE(messenger.WaitForMessages(++expected, kDelivery));
+        EXPECT_EQ(messenger.Messages().back().bytes, ExpectedPayload(odd.song));
+        player.SetTitle(L"1. Plain - Song - Winamp");
+        ASSERT_TRUE(messenger.WaitForMessages(++expected, kDelivery));
+        ASSERT_TRUE(program.process().Running());
+    }
+    Sleep(static_cast<DWORD>(kSettle.count()));
+    EXPECT_EQ(messenger.Messages().size(), expected);
+}
+
+// The title flips between two lengths as fast as another process can set it, so
+// some reads happen between the length query and the text copy.
+TEST(OddTitles, TitleChangingWhileReadGivesOnlyWholeSongs)
+{
+    const std::wstring shortTitle = L"1. S - Winamp";
+    const std::wstring longTitle = L"1. " + Long(3000) + L" - Winamp";
+    StandInPlayer player(shortTitle);
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+
+    const auto until = std::chrono::steady_clock::now() + 3s;
+    for (int i = 0; std::chrono::steady_clock::now() < until; ++i) {
+        player.SetTitle(i % 2 == 0 ? longTitle : shortTitle);
+    }
+    player.SetTitle(shortTitle);
+    Sleep(static_cast<DWORD>(kSettle.count()));
+
+    ASSERT_TRUE(program.process().Running());
+    const auto shortPayload = ExpectedPayload(L"S");
+    const auto longPayload = ExpectedPayload(Long(3000));
+    const auto messages = messenger.Messages();
+    for (const auto& message : messages) {
+        EXPECT_TRUE(message.bytes == shortPayload || message.bytes == longPayload)
+            << "a torn or stale title was sent";
+    }
+    EXPECT_EQ(messages.back().bytes, ExpectedPayload(L"S"));
+}
+
+} // namespace
+} // namespace e2e

@@ -1,0 +1,25 @@
+#pragma once
+// DPI queries that newer Windows versions answer per window. The functions are looked
+// up at run time, so the program still loads on systems that lack them; there the
+// answers fall back to the system DPI, the only one such systems have.
+
+#include <windows.h>
+
+namespace nowplaying::win32 {
+
+// The DPI of the monitor the window is on (GetDpiForWindow), else the system DPI.
+UINT WindowDpi(HWND hWnd);
+
+// The system DPI: the screen's logical pixels per inch.
+UINT SystemDpi();
+
+// GetSystemMetricsForDpi, else the system-DPI metric scaled to dpi.
+int SystemMetricForDpi(int index, UINT dpi);
+
+// The message font (the one dialogs use) at dpi; false when it cannot be read.
+bool MessageFontForDpi(UINT dpi, LOGFONTW& font);
+
+// The window size whose client area is clientWidth x clientHeight at dpi.
+SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi);
+
+} // namespace nowplaying::win32
