@@ -13,9 +13,16 @@ rows=$(mktemp)
 trap 'wine_session_stop; rm -f "$rows"' EXIT
 trap 'exit 130' INT TERM
 
-# Keeps the summary rows ("row: target|figure|value|goal") of a measuring program's output.
+# Passes a measuring program's output on and keeps its summary rows
+# ("row: target|figure|value|goal").
 collect() {
-  tee /dev/stderr | sed -n 's/.*row: //p' >>"$rows"
+  local line
+  while IFS= read -r line; do
+    printf '%s\n' "$line"
+    case $line in
+      *"row: "*) printf '%s\n' "${line#*row: }" >>"$rows" ;;
+    esac
+  done
 }
 
 echo "== machine"
@@ -24,7 +31,7 @@ echo "$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed
 
 echo "== footprint"
 product=$root/build/windows/bin/nowplaying.exe
-cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$root/build/windows/CMakeCache.txt")
+cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$root"/build/windows/CMakeFiles/*/CMakeCXXCompiler.cmake | head -1)
 stripped=$(mktemp --suffix=.exe)
 i686-w64-mingw32-strip -o "$stripped" "$product"
 bytes=$(stat -c %s "$stripped")
@@ -33,13 +40,15 @@ dlls=$(i686-w64-mingw32-objdump -p "$product" | awk '/DLL Name:/ {print $3}' | p
 threads=$("$cxx" -v 2>&1 | sed -n 's/^Thread model: //p')
 echo "$product, built by $cxx (thread model $threads)"
 echo "stripped: $bytes bytes; imports:"
-i686-w64-mingw32-objdump -p "$product" | awk '/DLL Name:/ {dll=$3} /^\t+[0-9a-f]+ +[0-9]+ +[A-Za-z_]/ {n[dll]++} END {for (d in n) printf "  %s: %d functions\n", d, n[d]}'
-echo "row: 4|stripped size, 32-bit nowplaying.exe ($threads threads)|$(awk -v b="$bytes" 'BEGIN {printf "%.1f KiB (%d bytes)", b / 1024, b}')|<= 192 KiB" | collect 2>/dev/null
-echo "row: 4|imported DLLs|$dlls|system DLLs only" | collect 2>/dev/null
+i686-w64-mingw32-objdump -p "$product" |
+  awk '/DLL Name:/ {dll = $3; next} dll && /^\t[0-9a-f]+\t/ {n[dll]++} /^$/ {dll = ""}
+       END {for (d in n) printf "  %s: %d functions\n", d, n[d]}'
+echo "row: 4|stripped size, 32-bit nowplaying.exe ($threads threads)|$(awk -v b="$bytes" 'BEGIN {printf "%.1f KiB (%d bytes)", b / 1024, b}')|<= 192 KiB" | collect
+echo "row: 4|imported DLLs|$dlls|system DLLs only" | collect
 
 echo "== native"
 "$root/build/native/bin/tick_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-  --benchmark_min_time=0.2 --benchmark_color=false 2>&1 | collect
+  --benchmark_min_time=0.2 2>&1 | collect
 
 echo "== Wine"
 preset=$(wine_build_preset)

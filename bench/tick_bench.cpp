@@ -192,6 +192,8 @@ BENCHMARK(BuildPayloadFresh)->Name("build a payload (new string)");
 // The console table as usual, and one summary row per benchmark.
 class RowReporter final : public benchmark::ConsoleReporter {
 public:
+    RowReporter() : ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
