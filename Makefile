@@ -48,3 +48,8 @@ soak: build
 
 clean:
 	rm -rf build
+
+# Speed and footprint figures, as one table (not part of `make test`; see docs/performance.md).
+.PHONY: bench
+bench: build
+	bench/run.sh

@@ -16,6 +16,8 @@ constexpr int kTrailingSeparators = 5;
 void BuildNowPlayingPayload(std::u16string_view song, std::u16string& payload)
 {
     payload.clear();
+    // Sized once, so that a fresh payload costs one allocation and a kept one none.
+    payload.reserve(kHeader.size() + kSeparator.size() * (1 + kTrailingSeparators) + song.size() + 1);
     payload.append(kHeader).append(kSeparator).append(song);
     for (int i = 0; i < kTrailingSeparators; ++i) {
         payload.append(kSeparator);

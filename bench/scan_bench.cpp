@@ -1,0 +1,259 @@
+// The cost of one window scan: the program's own scan code against a bare loop of
+// the same system calls over the same windows, timed side by side in alternating
+// rounds so that the machine's load falls on both alike.
+//
+//   scan_bench.exe [--rounds-scale X]
+//
+// The windows belong to a separate process (window_host.exe), as a desktop's windows
+// belong to other programs; a second pass puts them in this very thread, where the
+// title calls are cheapest and the scan code's own share shows most.
+
+#include "bench/desktop.h"
+#include "bench/stats.h"
+#include "peers/command_line.h"
+#include "player/win32_window_list.h"
+#include "player/window_scan.h"
+
+#include <windows.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t kCandidate = 0x10800000; // WS_VISIBLE | WS_BORDER
+
+double NowSeconds()
+{
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct BareResult {
+    int walked;
+    int stored;
+};
+
+// Which of a scan's system calls a walk makes: the bare scan makes them all; the
+// others take it apart to show what each call costs.
+enum class Calls { Walk, Style, Length, All, NoLength };
+
+// The system calls a scan must make, and nothing else: one walk in Z-order, the
+// style of each window, and the length and text of each candidate's title.
+template <Calls kCalls = Calls::All>
+BareResult BareScan(HWND own)
+{
+    static std::array<wchar_t, 4096> buffer;
+    BareResult result{0, 0};
+    for (HWND h = GetWindow(own, GW_HWNDFIRST); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+        ++result.walked;
+        if (h == own || kCalls == Calls::Walk) {
+            continue;
+        }
+        const auto style = static_cast<std::uint32_t>(GetWindowLongW(h, GWL_STYLE));
+        if ((style & kCandidate) != kCandidate || kCalls == Calls::Style) {
+            continue;
+        }
+        int capacity = static_cast<int>(buffer.size());
+        if constexpr (kCalls != Calls::NoLength) {
+            const int length = GetWindowTextLengthW(h);
+            if (length <= 0 || kCalls == Calls::Length) {
+                continue;
+            }
+            capacity = std::min(length + 1, capacity);
+        }
+        if (GetWindowTextW(h, buffer.data(), capacity) > 0) {
+            ++result.stored;
+        }
+    }
+    return result;
+}
+
+template <Calls kCalls>
+void TimeWalk(HWND own, std::vector<double>& times)
+{
+    const double start = NowSeconds();
+    BareScan<kCalls>(own);
+    times.push_back((NowSeconds() - start) * 1e6);
+}
+
+// Where a scan's time goes, per candidate window: walks that make more and more of
+// the calls, interleaved round by round.
+void Breakdown(int n, HWND own, int rounds)
+{
+    std::vector<double> walk, style, length, all, noLength;
+    for (int round = 0; round < rounds; ++round) {
+        TimeWalk<Calls::Walk>(own, walk);
+        TimeWalk<Calls::Style>(own, style);
+        TimeWalk<Calls::Length>(own, length);
+        TimeWalk<Calls::All>(own, all);
+        TimeWalk<Calls::NoLength>(own, noLength);
+    }
+    const double w = bench::Median(walk);
+    const double s = bench::Median(style);
+    const double l = bench::Median(length);
+    const double a = bench::Median(all);
+    std::printf("  N=%d, us per window: GetWindow %.1f, GetWindowLongW %.1f, GetWindowTextLengthW %.1f, "
+                "GetWindowTextW %.1f; without the length call a scan takes %.0f%% of the time\n",
+                n, w / n, (s - w) / n, (l - s) / n, (a - l) / n, bench::Median(noLength) / a * 100);
+}
+
+struct Point {
+    int n;
+    double productUs;
+    double bareUs;
+    double ratio;
+    int walked;
+};
+
+// Times rounds of both scans, alternating which goes first.
+Point Measure(int n, HWND own, int rounds)
+{
+    auto winamp = std::make_unique<nowplaying::modWinamp>();
+    nowplaying::Win32WindowList windows;
+    const auto hOwn = reinterpret_cast<nowplaying::WindowHandle>(own);
+    std::vector<double> product;
+    std::vector<double> bare;
+    std::vector<double> ratios;
+    BareResult seen{};
+    std::u16string_view song;
+    for (int round = -3; round < rounds; ++round) {
+        double a = 0;
+        double b = 0;
+        for (int half = 0; half < 2; ++half) {
+            if ((half == 0) == (round % 2 == 0)) {
+                const double start = NowSeconds();
+                song = winamp->GetCurrentSong(windows, hOwn);
+                a = NowSeconds() - start;
+            } else {
+                const double start = NowSeconds();
+                seen = BareScan(own);
+                b = NowSeconds() - start;
+            }
+        }
+        if (round >= 0) { // the first rounds only fill the window list and the caches
+            product.push_back(a * 1e6);
+            bare.push_back(b * 1e6);
+            ratios.push_back(a / b);
+        }
+    }
+    if (winamp->WindowCount() != seen.stored) {
+        std::printf("  N=%d: the last scans stored %d and %d titles\n", n, winamp->WindowCount(), seen.stored);
+    }
+    if (song != u"Bench Artist - Bench Song") {
+        std::printf("  N=%d: the scan did not find the player's song\n", n);
+    }
+    return {n, bench::Median(product), bench::Median(bare), bench::Median(ratios), seen.walked};
+}
+
+void Report(const char* where, const std::vector<Point>& points, bool rows)
+{
+    std::printf("\nwindows in %s\n", where);
+    std::printf("  %6s %8s %14s %14s %10s %16s\n", "N", "walked", "scan (us)", "bare (us)", "ratio",
+                "scan us/window");
+    std::vector<double> xs;
+    std::vector<double> ys;
+    for (const Point& p : points) {
+        std::printf("  %6d %8d %14.1f %14.1f %10.3f %16.2f\n", p.n, p.walked, p.productUs, p.bareUs, p.ratio,
+                    p.productUs / p.n);
+        xs.push_back(p.n);
+        ys.push_back(p.productUs);
+        if (rows) {
+            bench::Row("1", "scan / bare calls, N=" + std::to_string(p.n) + " (" + where + ")",
+                       bench::Format("%.3f", p.ratio), "<= 1.10");
+        }
+    }
+    const bench::LineFit fit = bench::FitLine(xs, ys);
+    std::printf("  slope %.2f us per window, intercept %.1f us\n", fit.slope, fit.intercept);
+    if (rows) {
+        bench::Row("1", std::string("scan slope (") + where + ")",
+                   bench::Format("%.2f us/window", fit.slope) + bench::Format(", intercept %.0f us", fit.intercept),
+                   "linear in N");
+    }
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+HWND CreatePlainWindow(const wchar_t* title, DWORD style)
+{
+    static const ATOM atom = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = PlainWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"nowplaying.ScanBench";
+        return RegisterClassExW(&wc);
+    }();
+    (void)atom;
+    return CreateWindowExW(0, L"nowplaying.ScanBench", title, style, 10, 10, 220, 60, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&msg);
+    }
+}
+
+// Enough rounds for a stable median at each N, about the same time for each.
+int Rounds(int n, double scale)
+{
+    const int base = n <= 10 ? 300 : n <= 100 ? 100 : 16;
+    return std::max(5, static_cast<int>(base * scale));
+}
+
+} // namespace
+
+int wmain()
+{
+    const peers::CommandLine args;
+    const double scale = std::wcstod(args.Value(L"--rounds-scale", L"1").c_str(), nullptr);
+    const std::array<int, 3> sizes = {10, 100, 1000};
+
+    // The program passes its own hidden About window; this one plays that part.
+    HWND own = CreatePlainWindow(L"About", WS_POPUP | WS_CAPTION);
+
+    std::vector<Point> other;
+    for (int n : sizes) {
+        bench::WindowHost host(n, true);
+        if (!host.Ready()) {
+            std::printf("window_host.exe did not show %d windows\n", n);
+            return 1;
+        }
+        Sleep(static_cast<DWORD>(1000 + n)); // the window manager is still busy with new windows
+        other.push_back(Measure(n, own, Rounds(n, scale)));
+        Breakdown(n, own, std::max(5, Rounds(n, scale) / 5));
+    }
+    Report("another process", other, true);
+
+    std::vector<Point> same;
+    std::vector<HWND> mine;
+    for (int n : sizes) {
+        while (static_cast<int>(mine.size()) < n) {
+            const std::wstring title = mine.empty() ? std::wstring(L"1. Bench Artist - Bench Song - Winamp")
+                                                    : L"Bench window " + std::to_wstring(mine.size()) +
+                                                          L" - Untitled document";
+            mine.push_back(CreatePlainWindow(title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+        }
+        PumpMessages();
+        Sleep(static_cast<DWORD>(1000 + n));
+        PumpMessages();
+        same.push_back(Measure(n, own, Rounds(n, scale)));
+        Breakdown(n, own, std::max(5, Rounds(n, scale) / 5));
+    }
+    Report("this thread", same, true);
+    // The windows go with the process: destroying a thousand one by one takes longer
+    // than all of the measuring.
+    return 0;
+}

@@ -1,0 +1,81 @@
+// A tick whose song did not change must not touch the heap once the window list
+// has been filled: the program does it four times a second for as long as it runs.
+
+#include "app/poll_cycle.h"
+#include "player/window_scan.h"
+
+#include "allocation_counter.h"
+#include "fake_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace nowplaying {
+namespace {
+
+using testing::FakeWindowList;
+
+class Label final : public SongLabel {
+public:
+    std::u16string_view Caption() const override { return m_caption; }
+    void SetCaption(std::u16string_view caption) override { m_caption.assign(caption); }
+
+private:
+    std::u16string m_caption;
+};
+
+class Sender final : public SongSender {
+public:
+    void SendNowPlaying(std::u16string_view song) override { last.assign(song); }
+    std::u16string last;
+};
+
+struct Desktop {
+    const char* name;
+    int windows;     // titled candidates besides the player
+    bool player;     // a player title on top
+};
+
+void PrintTo(const Desktop& desktop, std::ostream* os)
+{
+    *os << desktop.name;
+}
+
+class SteadyTick : public ::testing::TestWithParam<Desktop> {};
+
+TEST_P(SteadyTick, AllocatesNothingOnceTheListIsFilled)
+{
+    FakeWindowList windows;
+    if (GetParam().player) {
+        windows.Add(u"1. A Rather Long Artist Name - A Rather Long Song Title - Winamp");
+    }
+    for (int i = 0; i < GetParam().windows; ++i) {
+        const std::string title = "Document " + std::to_string(i) + " - Some Editor";
+        windows.Add(std::u16string(title.begin(), title.end()));
+    }
+    auto winamp = std::make_unique<modWinamp>();
+    PollCycle cycle;
+    Label label;
+    Sender sender;
+    const auto tick = [&] { cycle.Tick(winamp->GetCurrentSong(windows, 0x10), label, sender); };
+
+    tick();
+    const std::size_t before = testing::AllocationCount();
+    for (int i = 0; i < 5; ++i) {
+        tick();
+    }
+    const std::size_t allocations = testing::AllocationCount() - before;
+
+    EXPECT_EQ(allocations, 0u);
+    EXPECT_EQ(sender.last, GetParam().player ? u"A Rather Long Artist Name - A Rather Long Song Title" : u"");
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, SteadyTick,
+                         ::testing::Values(Desktop{"PlayerAmongWindows", 200, true},
+                                           Desktop{"NoPlayer", 200, false},
+                                           Desktop{"ListFull", modWinamp::MAX_WINDOW_INDEX + 20, true}));
+
+} // namespace
+} // namespace nowplaying
