@@ -1,0 +1,155 @@
+// Test host for the tray component: owns a frmSystray as the program will (three
+// menu items, the menu on a right-button press), logs what the component decided
+// and every event it raises, and takes orders through its control window.
+//
+//   tray_host.exe --log FILE
+//
+// Each log line starts with the microseconds of the shared performance counter:
+//   <us> loaded <unicode 0|1> <balloons 0|1> <cbSize> <GetVersion hex> <hwnd hex> <uID hex>
+//   <us> tip <tooltip read back after load, UTF-8>
+//   <us> event <number> [<button or index> [<key>]]
+//   <us> unloaded
+//   <us> exit
+// Control window (class "nowplaying.TrayHost", never shown): WM_APP + 1 unloads the
+// component, WM_CLOSE ends the host.
+
+#include "peers/command_line.h"
+#include "tray/win32_systray.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using nowplaying::tray::frmSystray;
+
+constexpr wchar_t kControlClass[] = L"nowplaying.TrayHost";
+constexpr UINT kUnloadMessage = WM_APP + 1;
+
+HANDLE g_log = INVALID_HANDLE_VALUE;
+
+long long NowMicroseconds()
+{
+    LARGE_INTEGER counter;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return counter.QuadPart / frequency.QuadPart * 1000000 +
+           counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+void WriteLog(const std::string& text)
+{
+    const std::string line = std::to_string(NowMicroseconds()) + " " + text + "\n";
+    DWORD written = 0;
+    WriteFile(g_log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+std::string ToUtf8(std::u16string_view text)
+{
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::string Hex(unsigned long long value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%llx", value);
+    return text;
+}
+
+class HostOwner final : public nowplaying::tray::SystrayEvents {
+public:
+    frmSystray* systray = nullptr;
+
+    void SysTrayMouseDown(std::int32_t eButton) override
+    {
+        Event(1, std::to_string(eButton));
+        if (eButton == nowplaying::tray::BUTTON_RIGHT) {
+            systray->ShowMenu();
+        }
+    }
+    void SysTrayMouseUp(std::int32_t eButton) override { Event(2, std::to_string(eButton)); }
+    void SysTrayMouseMove() override { Event(3, ""); }
+    void SysTrayDoubleClick(std::int32_t eButton) override { Event(4, std::to_string(eButton)); }
+    void MenuClick(std::int32_t lIndex, std::u16string_view sKey) override
+    {
+        Event(5, std::to_string(lIndex) + " " + ToUtf8(sKey));
+    }
+    void BalloonShow() override { Event(6, ""); }
+    void BalloonHide() override { Event(7, ""); }
+    void BalloonTimeOut() override { Event(8, ""); }
+    void BalloonClicked() override { Event(9, ""); }
+
+private:
+    static void Event(int number, const std::string& arguments)
+    {
+        WriteLog("event " + std::to_string(number) + (arguments.empty() ? "" : " " + arguments));
+    }
+};
+
+LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case kUnloadMessage:
+        reinterpret_cast<frmSystray*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA))->Unload();
+        WriteLog("unloaded");
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+int wmain()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const peers::CommandLine args;
+    g_log = CreateFileW(args.Value(L"--log", L"tray_host.log").c_str(), FILE_APPEND_DATA,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+
+    nowplaying::tray::Win32TrayPlatform platform(instance);
+    HostOwner owner;
+    frmSystray systray(platform, owner);
+    owner.systray = &systray;
+
+    systray.AddMenuItem(u"&About", u"about");
+    WriteLog("loaded " + std::to_string(systray.UsesUnicode()) + " " + std::to_string(systray.HasBalloonSupport()) +
+             " " + std::to_string(systray.NotifyIconDataSize()) + " " + Hex(GetVersion()) + " " +
+             Hex(systray.WindowHandle()) + " " + Hex(systray.IconHandle() & 0xFFFFFFFFu));
+    WriteLog("tip " + ToUtf8(systray.ToolTip()));
+    systray.AddMenuItem(u"-");
+    systray.AddMenuItem(u"&Exit", u"exit");
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ControlProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kControlClass;
+    RegisterClassExW(&wc);
+    HWND control = CreateWindowExW(0, kControlClass, L"Tray test host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   instance, nullptr);
+    if (control == nullptr) {
+        return 1;
+    }
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&systray));
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    systray.Unload();
+    WriteLog("exit");
+    CloseHandle(g_log);
+    return 0;
+}

@@ -1,0 +1,388 @@
+// The tray component in a real shell: Wine's notification area on the test display.
+// A test host owns the component and logs its events; the pointer and the keyboard
+// are driven from outside with xdotool, as a user would.
+
+#include "harness.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+namespace e2e {
+namespace {
+
+constexpr Clock kAppear = 10s;
+constexpr Clock kReact = 5s;
+constexpr wchar_t kHostExe[] = L"tray_host.exe";
+
+struct IconSearch {
+    const wchar_t* iconClass;
+    std::vector<RECT> found;
+};
+
+BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<IconSearch*>(lParam);
+    wchar_t className[64];
+    RECT rect;
+    if (IsWindowVisible(child) && GetClassNameW(child, className, 64) > 0 &&
+        std::wstring(className) == search->iconClass && GetWindowRect(child, &rect)) {
+        search->found.push_back(rect);
+    }
+    return TRUE;
+}
+
+// Wine shows notification icons as child windows of its own tray window: the X11
+// driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
+std::vector<RECT> VisibleTrayIcons()
+{
+    const std::pair<const wchar_t*, const wchar_t*> trays[] = {
+        {L"__winex11_standalone_tray", L"__winex11_tray_icon"}, {L"Shell_TrayWnd", L"__wine_tray_icon"}};
+    IconSearch search{nullptr, {}};
+    for (const auto& [trayClass, iconClass] : trays) {
+        if (HWND tray = FindWindowW(trayClass, nullptr)) {
+            search.iconClass = iconClass;
+            EnumChildWindows(tray, CollectIcon, reinterpret_cast<LPARAM>(&search));
+        }
+    }
+    return search.found;
+}
+
+bool WaitForIconCount(std::size_t count, Clock timeout)
+{
+    return WaitUntil([&] { return VisibleTrayIcons().size() == count; }, timeout);
+}
+
+// The pointer and the keyboard of the test display, as a user would use them. (No
+// --sync: it waits forever when the pointer is already where it is sent.)
+void Xdotool(const std::string& arguments)
+{
+    EXPECT_TRUE(RunUnixShell("xdotool " + arguments, kReact)) << "xdotool " << arguments << " did not finish";
+}
+
+void ClickAt(const RECT& rect, int button)
+{
+    Xdotool("mousemove " + std::to_string((rect.left + rect.right) / 2) + " " +
+            std::to_string((rect.top + rect.bottom) / 2) + " click " + std::to_string(button));
+}
+
+struct MenuSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMenu(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<MenuSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hWnd, &owner);
+    wchar_t className[16];
+    if (owner == search->processId && IsWindowVisible(hWnd) && GetClassNameW(hWnd, className, 16) > 0 &&
+        std::wstring(className) == L"#32768") {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The open popup menu of a process (the system's menu window class).
+HWND VisibleMenuWindow(DWORD processId)
+{
+    MenuSearch search{processId, nullptr};
+    EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A key pressed in the open menu. It goes to the menu's own X window: the click on
+// the icon left the X focus on Wine's tray window, whose process does not own the menu.
+void PressKeyInMenu(HWND menu, const std::string& key)
+{
+    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(menu, L"__wine_x11_whole_window"));
+    ASSERT_NE(xWindow, 0u) << "the menu is not shown through Wine's X11 driver";
+    Xdotool("key --window " + std::to_string(xWindow) + " " + key);
+}
+
+struct HostLine {
+    long long us = 0;
+    std::string kind;
+    std::vector<std::string> fields;
+};
+
+// Sets Wine's Windows version for the test host alone, for the life of the object.
+class EmulatedVersion {
+public:
+    explicit EmulatedVersion(const wchar_t* version)
+    {
+        HKEY key = nullptr;
+        const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                             nullptr);
+        EXPECT_EQ(created, ERROR_SUCCESS);
+        if (created == ERROR_SUCCESS) {
+            RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                           static_cast<DWORD>((std::wcslen(version) + 1) * sizeof(wchar_t)));
+            RegCloseKey(key);
+        }
+    }
+    ~EmulatedVersion() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+    EmulatedVersion(const EmulatedVersion&) = delete;
+    EmulatedVersion& operator=(const EmulatedVersion&) = delete;
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\tray_host.exe";
+};
+
+class TrayHost {
+public:
+    TrayHost()
+        : m_logPath(NewTempDir() + L"\\tray_host.log"), m_process(kHostExe, L"--log \"" + m_logPath + L"\"")
+    {
+        m_control = FindProcessWindow(m_process.Id(), L"nowplaying.TrayHost", kAppear);
+        EXPECT_NE(m_control, nullptr) << "the test host did not start";
+        const auto loaded = WaitFor("loaded", kReact);
+        EXPECT_TRUE(loaded) << "the test host did not load its tray component";
+        if (loaded && loaded->fields.size() == 6) {
+            unicode = loaded->fields[0] == "1";
+            balloons = loaded->fields[1] == "1";
+            cbSize = std::stoi(loaded->fields[2]);
+            version = loaded->fields[3];
+            window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::stoull(loaded->fields[4], nullptr, 16)));
+            iconId = static_cast<UINT>(std::stoul(loaded->fields[5], nullptr, 16));
+        }
+    }
+    ~TrayHost()
+    {
+        if (HWND menu = VisibleMenuWindow(m_process.Id())) {
+            PressKeyInMenu(menu, "Escape");
+            WaitUntil([&] { return VisibleMenuWindow(m_process.Id()) == nullptr; }, kReact);
+        }
+        PostMessageW(m_control, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(m_process.WaitForExit(kReact)) << "the test host did not end";
+    }
+    TrayHost(const TrayHost&) = delete;
+    TrayHost& operator=(const TrayHost&) = delete;
+
+    std::vector<HostLine> Lines() const
+    {
+        std::vector<HostLine> lines;
+        std::ifstream log(m_logPath.c_str());
+        std::string text;
+        while (std::getline(log, text)) {
+            std::istringstream words(text);
+            HostLine line;
+            words >> line.us >> line.kind;
+            for (std::string word; words >> word;) {
+                line.fields.push_back(word);
+            }
+            lines.push_back(std::move(line));
+        }
+        return lines;
+    }
+
+    // The first line of this kind whose fields start with the given ones.
+    std::optional<HostLine> Find(const std::string& kind, const std::vector<std::string>& fields = {}) const
+    {
+        for (const HostLine& line : Lines()) {
+            if (line.kind == kind && line.fields.size() >= fields.size() &&
+                std::equal(fields.begin(), fields.end(), line.fields.begin())) {
+                return line;
+            }
+        }
+        return std::nullopt;
+    }
+    std::optional<HostLine> WaitFor(const std::string& kind, Clock timeout,
+                                    const std::vector<std::string>& fields = {}) const
+    {
+        std::optional<HostLine> found;
+        WaitUntil([&] { return (found = Find(kind, fields)).has_value(); }, timeout);
+        return found;
+    }
+    std::vector<std::string> Events() const
+    {
+        std::vector<std::string> events;
+        for (const HostLine& line : Lines()) {
+            if (line.kind == "event") {
+                std::string event;
+                for (const std::string& field : line.fields) {
+                    event += (event.empty() ? "" : " ") + field;
+                }
+                events.push_back(event);
+            }
+        }
+        return events;
+    }
+
+    void Unload()
+    {
+        DWORD_PTR result = 0;
+        EXPECT_NE(SendMessageTimeoutW(m_control, WM_APP + 1, 0, 0, SMTO_ABORTIFHUNG, 5000, &result), 0);
+    }
+    DWORD ProcessId() const { return m_process.Id(); }
+
+    bool unicode = false;
+    bool balloons = false;
+    int cbSize = 0;
+    std::string version;
+    HWND window = nullptr;
+    UINT iconId = 0;
+
+private:
+    std::wstring m_logPath;
+    Process m_process;
+    HWND m_control = nullptr;
+};
+
+bool Contains(const std::vector<std::string>& events, const std::string& event)
+{
+    return std::find(events.begin(), events.end(), event) != events.end();
+}
+
+double Ms(long long fromUs, long long toUs)
+{
+    return (toUs - fromUs) / 1000.0;
+}
+
+// The right-click that opens the host's menu; returns the menu window.
+HWND OpenMenu(const TrayHost& host, const RECT& icon)
+{
+    const long long clickedAt = NowMicroseconds();
+    ClickAt(icon, 3);
+    const auto down = host.WaitFor("event", kReact, {"1", "2"});
+    EXPECT_TRUE(down) << "no SysTrayMouseDown(2) after a right-click on the icon";
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = VisibleMenuWindow(host.ProcessId())) != nullptr; }, kReact);
+    EXPECT_NE(menu, nullptr) << "the menu did not open";
+    if (down) {
+        std::printf("right-click to SysTrayMouseDown(2): %.0f ms\n", Ms(clickedAt, down->us));
+    }
+    return menu;
+}
+
+struct VersionCase {
+    const wchar_t* version;
+    bool unicode;
+    bool balloons;
+    int cbSize32;
+    int cbSize64;
+};
+
+std::ostream& operator<<(std::ostream& out, const VersionCase& c)
+{
+    const std::wstring version = c.version;
+    return out << std::string(version.begin(), version.end());
+}
+
+class TrayVersions : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(TrayVersions, IconInTheChosenLayoutComesAndGoes)
+{
+    const VersionCase& c = GetParam();
+    const EmulatedVersion emulated(c.version);
+    const std::size_t others = VisibleTrayIcons().size();
+    const long long startedAt = NowMicroseconds();
+    TrayHost host;
+    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear)) << "the icon did not appear";
+    const long long shownAt = NowMicroseconds();
+
+    EXPECT_EQ(host.unicode, c.unicode);
+    EXPECT_EQ(host.balloons, c.balloons);
+    EXPECT_EQ(host.cbSize, sizeof(void*) == 8 ? c.cbSize64 : c.cbSize32);
+    EXPECT_TRUE(host.Find("tip", {"nowplaying", "tray", "test", "host"}))
+        << "the first tooltip is the program's FileDescription";
+    std::printf("%ls: GetVersion %s, %s layout, balloons %s, cbSize %d (%d-bit records), icon shown %.0f ms "
+                "after start\n",
+                c.version, host.version.c_str(), host.unicode ? "Unicode" : "ANSI", host.balloons ? "yes" : "no",
+                host.cbSize, static_cast<int>(sizeof(void*) * 8), Ms(startedAt, shownAt));
+    RecordProperty("cbSize", host.cbSize);
+
+    // A left click reaches the owner through whichever interface the layout uses.
+    ClickAt(VisibleTrayIcons().back(), 1);
+    EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "1"})) << "no SysTrayMouseUp(1) after a left click";
+    EXPECT_TRUE(Contains(host.Events(), "1 1"));
+
+    host.Unload();
+    EXPECT_TRUE(WaitForIconCount(others, kReact)) << "the icon stayed after the unload";
+}
+
+INSTANTIATE_TEST_SUITE_P(Tray, TrayVersions,
+                         ::testing::Values(VersionCase{L"win98", false, false, 88, 104},
+                                           VersionCase{L"winme", false, true, 488, 504},
+                                           VersionCase{L"nt40", true, false, 152, 168},
+                                           VersionCase{L"winxp", true, true, 936, 952}),
+                         [](const auto& info) {
+                             const std::wstring name = info.param.version;
+                             return std::string(name.begin(), name.end());
+                         });
+
+TEST(Tray, RightClickOpensTheMenuAndAKeyChoosesAnItem)
+{
+    const std::size_t others = VisibleTrayIcons().size();
+    TrayHost host;
+    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear));
+    HWND menu = OpenMenu(host, VisibleTrayIcons().back());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "2"})) << "the release arrives while the menu is open";
+
+    const long long pressedAt = NowMicroseconds();
+    PressKeyInMenu(menu, "e");
+    const auto click = host.WaitFor("event", kReact, {"5"});
+    ASSERT_TRUE(click) << "choosing \"&Exit\" raised no MenuClick";
+    EXPECT_EQ(click->fields, (std::vector<std::string>{"5", "2", "exit"}));
+    EXPECT_TRUE(WaitUntil([&] { return VisibleMenuWindow(host.ProcessId()) == nullptr; }, kReact));
+    std::printf("key to MenuClick(2, exit): %.0f ms\n", Ms(pressedAt, click->us));
+
+    const std::vector<std::string> events = host.Events();
+    const auto down = std::find(events.begin(), events.end(), "1 2");
+    const auto up = std::find(events.begin(), events.end(), "2 2");
+    EXPECT_TRUE(down < up && up < std::find(events.begin(), events.end(), "5 2 exit")) << "events out of order";
+    EXPECT_EQ(std::count(events.begin(), events.end(), "5 2 exit"), 1);
+}
+
+TEST(Tray, ClickOnTheFirstMenuItemReportsItsIndexAndKey)
+{
+    const std::size_t others = VisibleTrayIcons().size();
+    TrayHost host;
+    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear));
+    HWND menu = OpenMenu(host, VisibleTrayIcons().back());
+    ASSERT_NE(menu, nullptr);
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(menu, &rect));
+    // "&About" is the top item: a few pixels inside the menu's top edge.
+    const RECT firstItem{rect.left + 8, rect.top + 6, rect.left + 24, rect.top + 10};
+    ClickAt(firstItem, 1);
+    const auto click = host.WaitFor("event", kReact, {"5"});
+    ASSERT_TRUE(click) << "clicking \"&About\" raised no MenuClick";
+    EXPECT_EQ(click->fields, (std::vector<std::string>{"5", "0", "about"}));
+}
+
+TEST(Tray, IconComesBackWhenTheShellRestarts)
+{
+    const std::size_t others = VisibleTrayIcons().size();
+    TrayHost host;
+    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear));
+
+    // The shell forgets the icon behind the component's back...
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    nid.hWnd = host.window;
+    nid.uID = host.iconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+    ASSERT_TRUE(WaitForIconCount(others, kReact));
+
+    // ...and announces its restart to every top-level window.
+    const long long restartedAt = NowMicroseconds();
+    ASSERT_TRUE(PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0));
+    ASSERT_TRUE(WaitForIconCount(others + 1, kReact)) << "the icon did not come back";
+    std::printf("shell restart to icon back: %.0f ms\n", Ms(restartedAt, NowMicroseconds()));
+
+    ClickAt(VisibleTrayIcons().back(), 1);
+    EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "1"})) << "the icon that came back does not reach the owner";
+}
+
+} // namespace
+} // namespace e2e

@@ -1,0 +1,360 @@
+#include "tray/systray.h"
+
+#include "tray_fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <ostream>
+
+namespace nowplaying::tray {
+namespace {
+
+using namespace testing;
+
+// The component of the tests, with its fake platform and owner.
+struct Tray {
+    explicit Tray(std::uint32_t version, std::size_t handleSize = 4)
+        : platform(version, handleSize), systray(std::make_unique<frmSystray>(platform, owner, handleSize))
+    {
+    }
+    FakeTrayPlatform platform;
+    RecordingOwner owner;
+    std::unique_ptr<frmSystray> systray;
+
+    const ShellCall& Last() const { return platform.calls.back(); }
+    std::u16string LastText(TextField field) const
+    {
+        return ReadText(Last().Text(field), Last().unicode, platform.codePage);
+    }
+};
+
+struct LoadCase {
+    const char* name;
+    std::uint32_t version;
+    std::size_t handleSize;
+    bool unicode;
+    std::uint32_t cbSize;
+    std::size_t recordBytes;
+    std::size_t tipChars;
+    bool setVersion;
+};
+
+std::ostream& operator<<(std::ostream& out, const LoadCase& c)
+{
+    return out << c.name;
+}
+
+class LoadByVersion : public ::testing::TestWithParam<LoadCase> {};
+
+TEST_P(LoadByVersion, AddsTheIconInTheChosenLayout)
+{
+    const LoadCase& c = GetParam();
+    Tray tray(c.version, c.handleSize);
+    EXPECT_TRUE(tray.platform.calls.empty()) << "nothing happens before the first use";
+    EXPECT_EQ(tray.systray->AddMenuItem(u"&About", u"about"), 0);
+
+    const auto& calls = tray.platform.calls;
+    ASSERT_EQ(tray.platform.Messages(), c.setVersion ? (std::vector<std::uint32_t>{NOTIFY_ADD, NOTIFY_SETVERSION})
+                                                     : std::vector<std::uint32_t>{NOTIFY_ADD});
+    const ShellCall& add = calls[0];
+    EXPECT_EQ(add.unicode, c.unicode);
+    EXPECT_EQ(add.bytes.size(), c.recordBytes) << "the whole record is filled, whatever cbSize announces";
+    EXPECT_EQ(add.Get(RecordField::cbSize), c.cbSize);
+    EXPECT_EQ(add.Get(RecordField::hWnd), kWindow);
+    EXPECT_EQ(add.Get(RecordField::uID), kFormIcon);
+    EXPECT_EQ(add.Get(RecordField::uFlags), FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
+    EXPECT_EQ(add.Get(RecordField::uCallbackMessage), 512u);
+    EXPECT_EQ(add.Get(RecordField::hIcon), kFormIcon);
+    EXPECT_EQ(add.Get(RecordField::dwState) | add.Get(RecordField::dwStateMask), 0u);
+    if (c.setVersion) {
+        EXPECT_EQ(calls[1].bytes, add.bytes) << "NOTIFY_SETVERSION goes with the same record";
+        EXPECT_EQ(calls[1].Get(RecordField::uTimeout), NOTIFY_VERSION_3);
+    }
+    EXPECT_EQ(tray.systray->NotifyIconDataSize(), static_cast<std::int32_t>(c.cbSize));
+    EXPECT_EQ(tray.systray->UsesUnicode(), c.unicode);
+
+    tray.systray->ToolTip(Repeat(u'x', 200));
+    EXPECT_EQ(tray.Last().message, NOTIFY_MODIFY);
+    EXPECT_EQ(tray.Last().Get(RecordField::uFlags), FLAG_TIP);
+    EXPECT_EQ(tray.systray->ToolTip(), Repeat(u'x', c.tipChars));
+    EXPECT_EQ(tray.LastText(TextField::szTip), Repeat(u'x', c.tipChars));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tray, LoadByVersion,
+    ::testing::Values(LoadCase{"Xp", kWinXp, 4, true, 936, 936, 127, true},
+                      LoadCase{"Nt4", kWinNt4, 4, true, 152, 936, 63, false},
+                      LoadCase{"Me", kWinMe, 4, false, 488, 488, 127, true},
+                      // The ANSI tip keeps 127 characters; this shell reads the first 64.
+                      LoadCase{"Nineteen98", kWin98, 4, false, 88, 488, 127, false},
+                      LoadCase{"Xp64", kWinXp, 8, true, 952, 952, 127, true},
+                      LoadCase{"Nt4On64", kWinNt4, 8, true, 168, 952, 63, false},
+                      LoadCase{"MeOn64", kWinMe, 8, false, 504, 504, 127, true},
+                      LoadCase{"Nineteen98On64", kWin98, 8, false, 104, 504, 127, false}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Systray, LoadTakesTheTipFromTheFileDescription)
+{
+    for (std::uint32_t version : {kWinXp, kWin98}) {
+        Tray described(version);
+        described.platform.fileDescription = u"Tray test host";
+        described.systray->AddMenuItem(u"&About");
+        EXPECT_EQ(described.LastText(TextField::szTip), u"Tray test host");
+
+        Tray plain(version);
+        plain.systray->AddMenuItem(u"&About");
+        const auto tip = plain.platform.calls[0].Text(TextField::szTip);
+        if (version == kWinXp) {
+            EXPECT_EQ(std::count(tip.begin(), tip.end(), 0), 256) << "the Unicode tip stays all zero";
+        } else {
+            EXPECT_EQ(tip[0], 0);
+            EXPECT_EQ(std::count(tip.begin() + 1, tip.end(), ' '), 127) << "a zero, then spaces";
+        }
+    }
+}
+
+TEST(Systray, EveryTipWriteSendsAModifyAndReadsBack)
+{
+    for (std::uint32_t version : {kWinXp, kWinMe}) {
+        Tray tray(version);
+        tray.systray->ToolTip(u"Zo\u00EB sings");
+        tray.systray->ToolTip(u"Zo\u00EB sings");
+        ASSERT_EQ(tray.platform.calls.size(), 4u);
+        EXPECT_EQ(tray.platform.calls[2].message, NOTIFY_MODIFY);
+        EXPECT_EQ(tray.platform.calls[3].message, NOTIFY_MODIFY);
+        EXPECT_EQ(tray.systray->ToolTip(), u"Zo\u00EB sings");
+    }
+    Tray ansi(kWinMe);
+    ansi.systray->ToolTip(u"\u591C song");
+    EXPECT_EQ(ansi.systray->ToolTip(), u"? song") << "reads what the shell was given";
+}
+
+TEST(Systray, EmptyTextsClearTheUnicodeFields)
+{
+    Tray tray(kWinXp);
+    tray.systray->ToolTip(u"an old tip");
+    tray.systray->ToolTip(u"");
+    const auto tip = tray.Last().Text(TextField::szTip);
+    EXPECT_EQ(std::count(tip.begin(), tip.end(), 0), 256);
+    EXPECT_EQ(tray.systray->ToolTip(), u"");
+
+    tray.systray->ShowBalloonTip(u"first", u"a title");
+    tray.systray->ShowBalloonTip(u"second");
+    EXPECT_EQ(tray.LastText(TextField::szInfo), u"second");
+    const auto title = tray.Last().Text(TextField::szInfoTitle);
+    EXPECT_EQ(std::count(title.begin(), title.end(), 0), 128) << "the default empty title replaces the old one";
+    tray.systray->ShowBalloonTip(u"");
+    EXPECT_EQ(tray.LastText(TextField::szInfo), u"");
+}
+
+TEST(Systray, SameIconTwiceSendsOneModify)
+{
+    Tray tray(kWinXp);
+    tray.systray->IconHandle(kFormIcon);
+    EXPECT_EQ(tray.platform.calls.size(), 2u) << "the icon it already shows";
+    tray.systray->IconHandle(0x00030077);
+    tray.systray->IconHandle(0x00030077);
+    ASSERT_EQ(tray.platform.calls.size(), 3u);
+    EXPECT_EQ(tray.Last().message, NOTIFY_MODIFY);
+    EXPECT_EQ(tray.Last().Get(RecordField::uFlags), FLAG_ICON);
+    EXPECT_EQ(tray.Last().Get(RecordField::hIcon), 0x00030077u);
+    EXPECT_EQ(tray.Last().Get(RecordField::uID), kFormIcon) << "the identifier stays the one taken at load";
+    EXPECT_EQ(tray.systray->IconHandle(), 0x00030077u);
+}
+
+struct BalloonCase {
+    const char* name;
+    std::uint32_t version;
+    bool shown;
+};
+
+std::ostream& operator<<(std::ostream& out, const BalloonCase& c)
+{
+    return out << c.name;
+}
+
+class Balloons : public ::testing::TestWithParam<BalloonCase> {};
+
+TEST_P(Balloons, WriteTheBalloonFieldsOnlyWhereTheShellHasThem)
+{
+    const BalloonCase& c = GetParam();
+    Tray tray(c.version);
+    tray.systray->ToolTip(u"tip");
+    const std::size_t before = tray.platform.calls.size();
+    tray.systray->ShowBalloonTip(Repeat(u'm', 300), Repeat(u't', 100), 2, 5000);
+    if (!c.shown) {
+        EXPECT_EQ(tray.platform.calls.size(), before) << "no call at all";
+        return;
+    }
+    ASSERT_EQ(tray.platform.calls.size(), before + 1);
+    EXPECT_EQ(tray.Last().message, NOTIFY_MODIFY);
+    EXPECT_EQ(tray.Last().Get(RecordField::uFlags), FLAG_INFO);
+    EXPECT_EQ(tray.LastText(TextField::szInfo), Repeat(u'm', 255));
+    EXPECT_EQ(tray.LastText(TextField::szInfoTitle), Repeat(u't', 63));
+    EXPECT_EQ(tray.Last().Get(RecordField::uTimeout), 5000u);
+    EXPECT_EQ(tray.Last().Get(RecordField::dwInfoFlags), 2u);
+    EXPECT_EQ(tray.LastText(TextField::szTip), u"tip");
+
+    tray.systray->ShowBalloonTip(u"only a message");
+    ASSERT_EQ(tray.platform.calls.size(), before + 2);
+    EXPECT_EQ(tray.LastText(TextField::szInfo), u"only a message");
+    EXPECT_EQ(tray.LastText(TextField::szInfoTitle), u"");
+    EXPECT_EQ(tray.Last().Get(RecordField::uTimeout), 30000u);
+    EXPECT_EQ(tray.Last().Get(RecordField::dwInfoFlags), 0u);
+
+    tray.systray->ShowBalloonTip(u"m", u"", 0, -1);
+    EXPECT_EQ(tray.Last().Get(RecordField::uTimeout), 0xFFFFFFFFu) << "passed to the shell unchanged";
+}
+
+INSTANTIATE_TEST_SUITE_P(Tray, Balloons,
+                         ::testing::Values(BalloonCase{"Xp", kWinXp, true}, BalloonCase{"Me", kWinMe, true},
+                                           BalloonCase{"Nt4", kWinNt4, false},
+                                           BalloonCase{"Nineteen98", kWin98, false}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(Systray, UnloadDeletesTheIconOnceAndALaterUseLoadsAgain)
+{
+    Tray tray(kWinMe);
+    tray.systray->ToolTip(u"tip");
+    tray.systray->Unload();
+    EXPECT_EQ(tray.Last().message, NOTIFY_DELETE);
+    EXPECT_FALSE(tray.Last().unicode);
+    EXPECT_EQ(tray.Last().Get(RecordField::hWnd), kWindow);
+    EXPECT_EQ(tray.platform.windowsDestroyed, 1);
+    tray.systray->Unload();
+    EXPECT_EQ(tray.platform.calls.size(), 4u);
+
+    tray.systray->ShowMenu();
+    EXPECT_EQ(tray.platform.calls[4].message, NOTIFY_ADD);
+    EXPECT_EQ(tray.platform.windowsCreated, 2);
+    tray.systray.reset();
+    EXPECT_EQ(tray.Last().message, NOTIFY_DELETE);
+    EXPECT_EQ(tray.platform.windowsDestroyed, 2);
+}
+
+TEST(Systray, ShellRestartAddsTheIconAgainWithWhatItHolds)
+{
+    for (std::uint32_t version : {kWinXp, kWin98}) {
+        Tray tray(version);
+        tray.systray->ToolTip(u"current tip");
+        tray.systray->IconHandle(0x00030077);
+        tray.systray->ShowBalloonTip(u"balloon", u"", 0, 5000);
+        const std::size_t before = tray.platform.calls.size();
+        tray.platform.sink->OnShellRestart();
+
+        const bool balloons = version == kWinXp;
+        ASSERT_EQ(tray.platform.calls.size(), before + (balloons ? 2 : 1));
+        const ShellCall& add = tray.platform.calls[before];
+        EXPECT_EQ(add.message, NOTIFY_ADD);
+        EXPECT_EQ(add.Get(RecordField::uFlags), FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
+        EXPECT_EQ(add.Get(RecordField::hIcon), 0x00030077u);
+        EXPECT_EQ(add.Get(RecordField::uID), kFormIcon);
+        EXPECT_EQ(ReadText(add.Text(TextField::szTip), add.unicode, tray.platform.codePage), u"current tip");
+        if (balloons) {
+            EXPECT_EQ(tray.Last().message, NOTIFY_SETVERSION);
+            EXPECT_EQ(tray.Last().Get(RecordField::uTimeout), NOTIFY_VERSION_3) << "not the balloon's time-out";
+        }
+    }
+    Tray unloaded(kWinXp);
+    unloaded.systray->ToolTip(u"tip");
+    TrayWindowSink* sink = unloaded.platform.sink;
+    unloaded.systray->Unload();
+    sink->OnShellRestart();
+    EXPECT_EQ(unloaded.Last().message, NOTIFY_DELETE);
+}
+
+TEST(Systray, CallbackCodesRaiseTheirEvents)
+{
+    const std::vector<std::pair<std::uint32_t, const char*>> table = {
+        {512, "3"},    {513, "1(1)"}, {514, "2(1)"}, {515, "4(1)"}, {516, "1(2)"}, {517, "2(2)"},
+        {518, "4(2)"}, {1026, "6"},   {1027, "7"},   {1028, "8"},   {1029, "9"},   {519, nullptr},
+        {520, nullptr}, {521, nullptr}, {1024, nullptr}, {1025, nullptr}, {123, nullptr}, {0, nullptr},
+        {1030, nullptr}, {0xFFFF, nullptr}};
+    Tray tray(kWinXp);
+    tray.systray->ToolTip(u"loaded");
+    for (const auto& [code, expected] : table) {
+        tray.owner.events.clear();
+        tray.platform.sink->OnIconCallback(code);
+        EXPECT_EQ(tray.owner.events, expected ? std::vector<std::string>{expected} : std::vector<std::string>{})
+            << "code " << code;
+    }
+}
+
+TEST(Systray, RightPressShowsTheMenuAndAClickReportsIndexAndKey)
+{
+    Tray tray(kWinXp);
+    tray.systray->AddMenuItem(u"&About", u"about");
+    tray.systray->AddMenuItem(u"-");
+    tray.systray->AddMenuItem(u"&Exit", u"exit");
+    tray.owner.onMouseDown = [&](std::int32_t button) {
+        if (button == BUTTON_RIGHT) {
+            tray.systray->ShowMenu();
+        }
+    };
+    // The button's release arrives while the popup is open, before the choice.
+    tray.platform.userInMenu = [&]() -> std::optional<std::int32_t> {
+        tray.platform.sink->OnIconCallback(517);
+        return 2;
+    };
+    tray.platform.sink->OnIconCallback(516);
+
+    EXPECT_EQ(tray.platform.steps, (std::vector<std::string>{"foreground", "popup", "null"}));
+    const std::vector<PopupItem> items = {{0, u"&About", false, true}, {1, u"-", true, true}, {2, u"&Exit", false, true}};
+    EXPECT_EQ(tray.platform.shownItems, items);
+    EXPECT_EQ(tray.platform.shownDefault, 0);
+    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"1(2)", "2(2)", "5(2,exit)"}));
+}
+
+TEST(Systray, MenuWithoutAChoiceRaisesNothing)
+{
+    Tray tray(kWinXp);
+    tray.systray->AddMenuItem(u"&About", u"about");
+    tray.systray->AddMenuItem(u"&Keyless");
+    tray.systray->ShowMenu();
+    EXPECT_EQ(tray.platform.steps, (std::vector<std::string>{"foreground", "popup", "null"}));
+    EXPECT_TRUE(tray.owner.events.empty());
+
+    tray.platform.userInMenu = [] { return 1; };
+    tray.systray->ShowMenu();
+    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"5(1,)"}));
+}
+
+TEST(Systray, NoMenuBeforeTheFirstItem)
+{
+    Tray tray(kWinXp);
+    tray.systray->ShowMenu();
+    EXPECT_EQ(tray.platform.Messages(), (std::vector<std::uint32_t>{NOTIFY_ADD, NOTIFY_SETVERSION})) << "it loads";
+    EXPECT_TRUE(tray.platform.steps.empty()) << "but pops up nothing";
+}
+
+TEST(Systray, RemovedDefaultIsNotPassedToThePopup)
+{
+    Tray tray(kWinXp);
+    tray.systray->AddMenuItem(u"A", u"a");
+    tray.systray->AddMenuItem(u"B", u"b");
+    tray.systray->AddMenuItem(u"C", u"c", true);
+    EXPECT_EQ(tray.systray->DefaultMenuIndex(), 2);
+    tray.systray->RemoveMenuItem(2);
+    tray.systray->EnableMenuItem(1, false);
+    tray.systray->ShowMenu();
+    EXPECT_EQ(tray.platform.shownDefault, std::nullopt);
+    EXPECT_EQ(tray.platform.shownItems.size(), 2u);
+    EXPECT_FALSE(tray.platform.shownItems[1].enabled);
+}
+
+TEST(Systray, HandlerMayUnloadTheComponentFromMenuClick)
+{
+    Tray tray(kWinXp);
+    tray.systray->AddMenuItem(u"&Exit", u"exit");
+    tray.platform.userInMenu = [] { return 0; };
+    tray.owner.onMenuClick = [&](std::int32_t) { tray.systray.reset(); };
+    tray.systray->ShowMenu();
+    EXPECT_EQ(tray.systray, nullptr);
+    EXPECT_EQ(tray.Last().message, NOTIFY_DELETE);
+    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"5(0,exit)"}));
+}
+
+} // namespace
+} // namespace nowplaying::tray

@@ -1,0 +1,182 @@
+#pragma once
+// In-memory stand-ins for the tray component's platform and owner: every shell call
+// is kept as the bytes the shell would get.
+
+#include "tray/systray.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace nowplaying::tray::testing {
+
+inline constexpr std::uint32_t kWinXp = 0x0A280105;   // 5.1, NT
+inline constexpr std::uint32_t kWinNt4 = 0x05650004;  // 4.0, NT
+inline constexpr std::uint32_t kWinMe = 0xC0005A04;   // 4.90, 95 family
+inline constexpr std::uint32_t kWin98 = 0xC0000A04;   // 4.10, 95 family
+inline constexpr NativeHandle kWindow = 0x00120034;
+inline constexpr NativeHandle kFormIcon = 0x00010045;
+
+struct ShellCall {
+    std::uint32_t message;
+    std::vector<std::uint8_t> bytes;
+    bool unicode;
+    std::size_t handleSize;
+
+    RecordLayout Layout() const { return MakeRecordLayout(handleSize, unicode); }
+    std::uint64_t Get(RecordField field) const
+    {
+        const FieldSpan span = Layout().Of(field);
+        std::uint64_t value = 0;
+        for (std::size_t i = span.size; i-- > 0;) {
+            value = (value << 8) | bytes.at(span.offset + i);
+        }
+        return value;
+    }
+    std::span<const std::uint8_t> Text(TextField field) const
+    {
+        const FieldSpan span = Layout().Of(field);
+        return std::span<const std::uint8_t>(bytes).subspan(span.offset, span.size);
+    }
+};
+
+// Characters up to U+00FF are one byte and others '?', as in a Western code page.
+// With doubleByte, characters from U+0100 take two bytes (lead 0x80 | high byte).
+class FakeCodePage : public AnsiCodePage {
+public:
+    bool doubleByte = false;
+
+    std::string ToAnsi(std::u16string_view text) const override
+    {
+        std::string bytes;
+        for (char16_t c : text) {
+            if (c <= 0xFF) {
+                bytes.push_back(static_cast<char>(c));
+            } else if (doubleByte) {
+                bytes.push_back(static_cast<char>(0x80 | (c >> 8)));
+                bytes.push_back(static_cast<char>(c & 0xFF));
+            } else {
+                bytes.push_back('?');
+            }
+        }
+        return bytes;
+    }
+    std::u16string FromAnsi(std::string_view bytes) const override
+    {
+        std::u16string text;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto b = static_cast<unsigned char>(bytes[i]);
+            if (doubleByte && b >= 0x80 && i + 1 < bytes.size()) {
+                text.push_back(static_cast<char16_t>(((b & 0x7F) << 8) | static_cast<unsigned char>(bytes[++i])));
+            } else {
+                text.push_back(b);
+            }
+        }
+        return text;
+    }
+};
+
+class FakeTrayPlatform final : public TrayPlatform {
+public:
+    explicit FakeTrayPlatform(std::uint32_t packedVersion, std::size_t handleSize = 4)
+        : version(packedVersion), handleSize(handleSize)
+    {
+    }
+
+    std::uint32_t version;
+    std::size_t handleSize;
+    std::u16string fileDescription;
+    FakeCodePage codePage;
+    std::vector<ShellCall> calls;
+    // Popup-menu steps in order: "foreground", "popup", "null".
+    std::vector<std::string> steps;
+    std::vector<PopupItem> shownItems;
+    std::optional<std::int32_t> shownDefault;
+    // What the user does while the popup is open; returns the chosen index.
+    std::function<std::optional<std::int32_t>()> userInMenu = [] { return std::nullopt; };
+    TrayWindowSink* sink = nullptr;
+    int windowsCreated = 0;
+    int windowsDestroyed = 0;
+
+    std::uint32_t GetVersion() override { return version; }
+    NativeHandle CreateComponentWindow(TrayWindowSink& s) override
+    {
+        sink = &s;
+        ++windowsCreated;
+        return kWindow;
+    }
+    void DestroyComponentWindow() override
+    {
+        sink = nullptr;
+        ++windowsDestroyed;
+    }
+    NativeHandle FormIcon() override { return kFormIcon; }
+    std::u16string FileDescription() override { return fileDescription; }
+    void NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override
+    {
+        calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize});
+    }
+    void SetForegroundWindow(NativeHandle hWnd) override { steps.push_back(Step("foreground", hWnd)); }
+    std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
+                                               std::optional<std::int32_t> defaultIndex) override
+    {
+        steps.push_back(Step("popup", hWnd));
+        shownItems = items;
+        shownDefault = defaultIndex;
+        return userInMenu();
+    }
+    void PostNull(NativeHandle hWnd) override { steps.push_back(Step("null", hWnd)); }
+    std::string ToAnsi(std::u16string_view text) const override { return codePage.ToAnsi(text); }
+    std::u16string FromAnsi(std::string_view bytes) const override { return codePage.FromAnsi(bytes); }
+
+    std::vector<std::uint32_t> Messages() const
+    {
+        std::vector<std::uint32_t> messages;
+        for (const auto& call : calls) {
+            messages.push_back(call.message);
+        }
+        return messages;
+    }
+
+private:
+    static std::string Step(const char* name, NativeHandle hWnd)
+    {
+        return std::string(name) + (hWnd == kWindow ? "" : "(wrong window)");
+    }
+};
+
+// Records the owner's events as "number(arguments)".
+class RecordingOwner : public SystrayEvents {
+public:
+    std::vector<std::string> events;
+    std::function<void(std::int32_t)> onMouseDown = [](std::int32_t) {};
+    std::function<void(std::int32_t)> onMenuClick = [](std::int32_t) {};
+
+    void SysTrayMouseDown(std::int32_t eButton) override
+    {
+        events.push_back("1(" + std::to_string(eButton) + ")");
+        onMouseDown(eButton);
+    }
+    void SysTrayMouseUp(std::int32_t eButton) override { events.push_back("2(" + std::to_string(eButton) + ")"); }
+    void SysTrayMouseMove() override { events.push_back("3"); }
+    void SysTrayDoubleClick(std::int32_t eButton) override { events.push_back("4(" + std::to_string(eButton) + ")"); }
+    void MenuClick(std::int32_t lIndex, std::u16string_view sKey) override
+    {
+        events.push_back("5(" + std::to_string(lIndex) + "," + std::string(sKey.begin(), sKey.end()) + ")");
+        onMenuClick(lIndex);
+    }
+    void BalloonShow() override { events.push_back("6"); }
+    void BalloonHide() override { events.push_back("7"); }
+    void BalloonTimeOut() override { events.push_back("8"); }
+    void BalloonClicked() override { events.push_back("9"); }
+};
+
+inline std::u16string Repeat(char16_t c, std::size_t count)
+{
+    return std::u16string(count, c);
+}
+
+} // namespace nowplaying::tray::testing

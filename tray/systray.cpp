@@ -1,0 +1,200 @@
+#include "systray.h"
+
+#include "tray/shell_version.h"
+
+namespace nowplaying::tray {
+
+frmSystray::frmSystray(TrayPlatform& platform, SystrayEvents& owner, std::size_t handleSize)
+    : m_platform(platform),
+      m_owner(owner),
+      m_nidA(MakeRecordLayout(handleSize, false)),
+      m_nidW(MakeRecordLayout(handleSize, true))
+{
+}
+
+frmSystray::~frmSystray()
+{
+    Unload();
+}
+
+void frmSystray::EnsureLoaded()
+{
+    if (!m_bLoaded) {
+        Load();
+    }
+}
+
+void frmSystray::Load()
+{
+    const ShellLayout layout = ChooseShellLayout(GetWindowsVersion(m_platform.GetVersion()));
+    m_bUseUnicode = layout.bUseUnicode;
+    m_bBalloonSupport = layout.bBalloonSupport;
+    m_hWnd = m_platform.CreateComponentWindow(*this);
+    m_bLoaded = true;
+
+    NotifyIconRecord& nid = Nid();
+    nid.Set(RecordField::hWnd, m_hWnd);
+    nid.Set(RecordField::uID, m_platform.FormIcon());
+    nid.Set(RecordField::uCallbackMessage, CALLBACK_MESSAGE);
+    nid.Set(RecordField::hIcon, m_platform.FormIcon());
+    WriteText(TextField::szTip, m_platform.FileDescription(), CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
+    nid.Set(RecordField::cbSize, static_cast<std::uint32_t>(NotifyIconDataSize()));
+    AddIcon();
+}
+
+void frmSystray::AddIcon()
+{
+    NotifyIconRecord& nid = Nid();
+    nid.Set(RecordField::uFlags, FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
+    if (m_bBalloonSupport) {
+        // uTimeout doubles as uVersion; a balloon may have left its time-out there.
+        nid.Set(RecordField::uTimeout, NOTIFY_VERSION_3);
+    }
+    Send(NOTIFY_ADD);
+    if (m_bBalloonSupport) {
+        Send(NOTIFY_SETVERSION);
+    }
+}
+
+void frmSystray::Send(std::uint32_t message)
+{
+    const auto& bytes = Nid().Bytes();
+    m_platform.NotifyIcon(message, bytes.data(), bytes.size(), m_bUseUnicode);
+}
+
+void frmSystray::WriteText(TextField field, std::u16string_view text, std::int32_t unicodeBytes)
+{
+    if (m_bUseUnicode) {
+        CopyStringToBytes(text, m_nidW.Text(field), static_cast<std::size_t>(unicodeBytes));
+    } else {
+        WriteAnsiText(text, m_nidA.Text(field), m_platform);
+    }
+}
+
+std::int32_t frmSystray::NotifyIconDataSize() const
+{
+    return tray::NotifyIconDataSize(m_bUseUnicode ? m_nidW.Layout() : m_nidA.Layout(), m_bBalloonSupport);
+}
+
+void frmSystray::Unload()
+{
+    if (!m_bLoaded) {
+        return;
+    }
+    Send(NOTIFY_DELETE);
+    m_platform.DestroyComponentWindow();
+    m_hWnd = 0;
+    m_bLoaded = false;
+}
+
+void frmSystray::ShowBalloonTip(std::u16string_view sMessage, std::u16string_view sTitle, std::int32_t eIcon,
+                                std::int32_t lTimeOutMs)
+{
+    EnsureLoaded();
+    if (!m_bBalloonSupport) {
+        return;
+    }
+    WriteText(TextField::szInfo, sMessage, CharsToBytes(INFO_CHARS, true));
+    WriteText(TextField::szInfoTitle, sTitle, CharsToBytes(INFO_TITLE_CHARS, true));
+    NotifyIconRecord& nid = Nid();
+    nid.Set(RecordField::uTimeout, static_cast<std::uint32_t>(lTimeOutMs));
+    nid.Set(RecordField::dwInfoFlags, static_cast<std::uint32_t>(eIcon));
+    nid.Set(RecordField::uFlags, FLAG_INFO);
+    Send(NOTIFY_MODIFY);
+}
+
+std::u16string frmSystray::ToolTip()
+{
+    EnsureLoaded();
+    return ReadText(Nid().Text(TextField::szTip), m_bUseUnicode, m_platform);
+}
+
+void frmSystray::ToolTip(std::u16string_view sTip)
+{
+    EnsureLoaded();
+    WriteText(TextField::szTip, sTip, CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
+    Nid().Set(RecordField::uFlags, FLAG_TIP);
+    Send(NOTIFY_MODIFY);
+}
+
+NativeHandle frmSystray::IconHandle()
+{
+    EnsureLoaded();
+    return static_cast<NativeHandle>(Nid().Get(RecordField::hIcon));
+}
+
+void frmSystray::IconHandle(NativeHandle hIcon)
+{
+    EnsureLoaded();
+    NotifyIconRecord& nid = Nid();
+    if (nid.Get(RecordField::hIcon) == hIcon) {
+        return;
+    }
+    nid.Set(RecordField::hIcon, hIcon);
+    nid.Set(RecordField::uFlags, FLAG_ICON);
+    Send(NOTIFY_MODIFY);
+}
+
+std::int32_t frmSystray::AddMenuItem(std::u16string_view sCaption, std::u16string_view sKey, bool bDefault)
+{
+    EnsureLoaded();
+    return m_menu.AddMenuItem(sCaption, sKey, bDefault);
+}
+
+void frmSystray::EnableMenuItem(std::int32_t lIndex, bool bState)
+{
+    EnsureLoaded();
+    m_menu.EnableMenuItem(lIndex, bState);
+}
+
+std::int32_t frmSystray::RemoveMenuItem(std::int32_t iIndex)
+{
+    EnsureLoaded();
+    return m_menu.RemoveMenuItem(iIndex);
+}
+
+std::int32_t frmSystray::DefaultMenuIndex()
+{
+    EnsureLoaded();
+    return m_menu.DefaultMenuIndex();
+}
+
+void frmSystray::DefaultMenuIndex(std::int32_t lIndex)
+{
+    EnsureLoaded();
+    m_menu.DefaultMenuIndex(lIndex);
+}
+
+void frmSystray::ShowMenu()
+{
+    EnsureLoaded();
+    const std::vector<PopupItem> items = m_menu.PopupItems();
+    if (items.empty()) {
+        return;
+    }
+    m_platform.SetForegroundWindow(m_hWnd);
+    const std::optional<std::int32_t> chosen = m_platform.TrackPopupMenu(m_hWnd, items, m_menu.PopupDefault());
+    m_platform.PostNull(m_hWnd);
+    if (!chosen || !m_menu.IsValidMenuIndex(*chosen)) {
+        return;
+    }
+    // A copy: the handler may change the menu or unload the component.
+    const std::u16string key = m_menu.Element(*chosen).Tag;
+    m_owner.MenuClick(*chosen, key);
+}
+
+void frmSystray::OnIconCallback(std::uint32_t code)
+{
+    if (const std::optional<CallbackEvent> event = MapCallbackCode(code)) {
+        Raise(m_owner, *event);
+    }
+}
+
+void frmSystray::OnShellRestart()
+{
+    if (m_bLoaded) {
+        AddIcon();
+    }
+}
+
+} // namespace nowplaying::tray

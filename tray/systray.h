@@ -1,0 +1,116 @@
+#pragma once
+// frmSystray: one notification-area icon with a tooltip, balloons, a popup menu of
+// keyed items and nine events for its owner. Pure logic: the platform (the hidden
+// window, the shell, the popup menu) is reached through TrayPlatform, so every
+// shell call can be read as the bytes the shell would get.
+
+#include "tray/notify_icon_data.h"
+#include "tray/tray_events.h"
+#include "tray/tray_menu.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nowplaying::tray {
+
+using NativeHandle = std::uintptr_t;
+
+// What the component's window reports to the component.
+class TrayWindowSink {
+public:
+    // A notification about the icon: the code the shell put in lParam's low word.
+    virtual void OnIconCallback(std::uint32_t code) = 0;
+    // The shell started again (its "TaskbarCreated" broadcast) and knows no icons.
+    virtual void OnShellRestart() = 0;
+
+protected:
+    ~TrayWindowSink() = default;
+};
+
+class TrayPlatform : public AnsiCodePage {
+public:
+    // The packed value of GetVersion.
+    virtual std::uint32_t GetVersion() = 0;
+    // A top-level window that is never shown, so that shell broadcasts reach it.
+    virtual NativeHandle CreateComponentWindow(TrayWindowSink& sink) = 0;
+    virtual void DestroyComponentWindow() = 0;
+    // The icon the component's window carries.
+    virtual NativeHandle FormIcon() = 0;
+    // The program's version-resource FileDescription, empty without one.
+    virtual std::u16string FileDescription() = 0;
+    // Shell_NotifyIconW (unicode) or Shell_NotifyIconA with the record's bytes.
+    virtual void NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) = 0;
+    virtual void SetForegroundWindow(NativeHandle hWnd) = 0;
+    // Pops the items up at the pointer and returns once the menu has closed, with the
+    // index of the chosen item, if any.
+    virtual std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
+                                                       std::optional<std::int32_t> defaultIndex) = 0;
+    // Lets the menu close when the user clicks elsewhere.
+    virtual void PostNull(NativeHandle hWnd) = 0;
+};
+
+class frmSystray final : private TrayWindowSink {
+public:
+    static constexpr std::uint32_t CALLBACK_MESSAGE = 512; // WM_MOUSEMOVE
+    static constexpr std::int32_t DEFAULT_BALLOON_TIMEOUT_MS = 30000;
+
+    // handleSize: the pointer size of the Windows the records are laid out for. The
+    // platform and the owner must outlive the component, whose end deletes the icon.
+    frmSystray(TrayPlatform& platform, SystrayEvents& owner, std::size_t handleSize = sizeof(void*));
+    ~frmSystray();
+    frmSystray(const frmSystray&) = delete;
+    frmSystray& operator=(const frmSystray&) = delete;
+
+    // The first use of any member loads the component: it chooses the record layout
+    // and adds the icon.
+    void ShowBalloonTip(std::u16string_view sMessage, std::u16string_view sTitle = u"", std::int32_t eIcon = 0,
+                        std::int32_t lTimeOutMs = DEFAULT_BALLOON_TIMEOUT_MS);
+    std::u16string ToolTip();
+    void ToolTip(std::u16string_view sTip);
+    NativeHandle IconHandle();
+    void IconHandle(NativeHandle hIcon);
+    std::int32_t AddMenuItem(std::u16string_view sCaption, std::u16string_view sKey = u"", bool bDefault = false);
+    void EnableMenuItem(std::int32_t lIndex, bool bState);
+    std::int32_t RemoveMenuItem(std::int32_t iIndex);
+    std::int32_t DefaultMenuIndex();
+    void DefaultMenuIndex(std::int32_t lIndex);
+    void ShowMenu();
+
+    // Deletes the icon and the window. The records and the menu stay; a later use
+    // loads the component again.
+    void Unload();
+
+    bool Loaded() const { return m_bLoaded; }
+    bool UsesUnicode() const { return m_bUseUnicode; }
+    bool HasBalloonSupport() const { return m_bBalloonSupport; }
+    std::int32_t NotifyIconDataSize() const;
+    NativeHandle WindowHandle() const { return m_hWnd; }
+
+private:
+    void EnsureLoaded();
+    void Load();
+    // NOTIFY_ADD with the record in use, then NOTIFY_SETVERSION on balloon shells.
+    void AddIcon();
+    void Send(std::uint32_t message);
+    NotifyIconRecord& Nid() { return m_bUseUnicode ? m_nidW : m_nidA; }
+    void WriteText(TextField field, std::u16string_view text, std::int32_t unicodeBytes);
+
+    void OnIconCallback(std::uint32_t code) override;
+    void OnShellRestart() override;
+
+    TrayPlatform& m_platform;
+    SystrayEvents& m_owner;
+    NotifyIconRecord m_nidA;
+    NotifyIconRecord m_nidW;
+    TrayMenu m_menu; // mnuSysTray with m_bMenuStarted and m_lDefaultMenuIndex
+    bool m_bUseUnicode = false;
+    bool m_bBalloonSupport = false;
+    bool m_bLoaded = false;
+    NativeHandle m_hWnd = 0;
+};
+
+} // namespace nowplaying::tray

@@ -1,0 +1,57 @@
+#pragma once
+// The tray component's nine events, the owner interface that receives them, and
+// the mapping from the shell's callback codes to events. Pure logic.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace nowplaying::tray {
+
+// Numbered as in the component's event interface.
+enum class TrayEvent : int {
+    SysTrayMouseDown = 1,
+    SysTrayMouseUp = 2,
+    SysTrayMouseMove = 3,
+    SysTrayDoubleClick = 4,
+    MenuClick = 5,
+    BalloonShow = 6,
+    BalloonHide = 7,
+    BalloonTimeOut = 8,
+    BalloonClicked = 9,
+};
+
+inline constexpr std::int32_t BUTTON_LEFT = 1;
+inline constexpr std::int32_t BUTTON_RIGHT = 2;
+
+// The owner's handlers, called synchronously; the component does nothing after
+// raising an event, so a handler may call back into it or unload it.
+class SystrayEvents {
+public:
+    virtual ~SystrayEvents() = default;
+    virtual void SysTrayMouseDown(std::int32_t /*eButton*/) {}
+    virtual void SysTrayMouseUp(std::int32_t /*eButton*/) {}
+    virtual void SysTrayMouseMove() {}
+    virtual void SysTrayDoubleClick(std::int32_t /*eButton*/) {}
+    virtual void MenuClick(std::int32_t /*lIndex*/, std::u16string_view /*sKey*/) {}
+    virtual void BalloonShow() {}
+    virtual void BalloonHide() {}
+    virtual void BalloonTimeOut() {}
+    virtual void BalloonClicked() {}
+};
+
+struct CallbackEvent {
+    TrayEvent event;
+    std::int32_t eButton = 0; // 0 for the events without a button
+
+    bool operator==(const CallbackEvent&) const = default;
+};
+
+// The event a callback code raises; none for codes outside the table (middle
+// button, NIN_SELECT, NIN_KEYSELECT, WM_CONTEXTMENU, ...).
+std::optional<CallbackEvent> MapCallbackCode(std::uint32_t code);
+
+// Calls the owner's handler for a mapped callback event.
+void Raise(SystrayEvents& owner, const CallbackEvent& event);
+
+} // namespace nowplaying::tray

@@ -1,0 +1,236 @@
+#include "win32_systray.h"
+
+#include "tray/version_resource.h"
+#include "win32/text.h"
+
+#include <shellapi.h>
+
+#include <cstddef>
+#include <cstring>
+
+namespace nowplaying::tray {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"nowplaying.frmSystray";
+constexpr wchar_t kCaption[] = L"SysTray Interface";
+
+// The records are built byte by byte; they must match the platform's own
+// structures for this build's pointer size.
+constexpr RecordLayout kAnsi = MakeRecordLayout(sizeof(void*), false);
+constexpr RecordLayout kWide = MakeRecordLayout(sizeof(void*), true);
+
+#define NOWPLAYING_CHECK_FIELD(structure, layout, field)                                                           \
+    static_assert((layout).field.offset == offsetof(structure, field) &&                                           \
+                      (layout).field.size == sizeof(structure::field),                                             \
+                  #structure "." #field " is where the record puts it")
+#define NOWPLAYING_CHECK_LAYOUT(structure, layout)                                                                 \
+    NOWPLAYING_CHECK_FIELD(structure, layout, cbSize);                                                             \
+    NOWPLAYING_CHECK_FIELD(structure, layout, hWnd);                                                               \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uID);                                                                \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uFlags);                                                             \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uCallbackMessage);                                                   \
+    NOWPLAYING_CHECK_FIELD(structure, layout, hIcon);                                                              \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szTip);                                                              \
+    NOWPLAYING_CHECK_FIELD(structure, layout, dwState);                                                            \
+    NOWPLAYING_CHECK_FIELD(structure, layout, dwStateMask);                                                        \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szInfo);                                                             \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uTimeout);                                                           \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szInfoTitle);                                                        \
+    NOWPLAYING_CHECK_FIELD(structure, layout, dwInfoFlags)
+
+NOWPLAYING_CHECK_LAYOUT(NOTIFYICONDATAA, kAnsi);
+NOWPLAYING_CHECK_LAYOUT(NOTIFYICONDATAW, kWide);
+static_assert(kAnsi.v1Size == NOTIFYICONDATAA_V1_SIZE && kAnsi.v5Size == NOTIFYICONDATAA_V2_SIZE);
+static_assert(kWide.v1Size == NOTIFYICONDATAW_V1_SIZE && kWide.v5Size == NOTIFYICONDATAW_V2_SIZE);
+static_assert(kAnsi.v5Size <= sizeof(NOTIFYICONDATAA) && kWide.v5Size <= sizeof(NOTIFYICONDATAW));
+static_assert(FLAG_MESSAGE == NIF_MESSAGE && FLAG_ICON == NIF_ICON && FLAG_TIP == NIF_TIP && FLAG_INFO == NIF_INFO);
+static_assert(NOTIFY_ADD == NIM_ADD && NOTIFY_MODIFY == NIM_MODIFY && NOTIFY_DELETE == NIM_DELETE &&
+              NOTIFY_SETVERSION == NIM_SETVERSION && NOTIFY_VERSION_3 == NOTIFYICON_VERSION);
+
+HWND ToHwnd(NativeHandle h)
+{
+    return reinterpret_cast<HWND>(h);
+}
+
+template <typename Record>
+void CopyRecord(Record& record, const std::uint8_t* bytes, std::size_t size)
+{
+    std::memcpy(&record, bytes, size < sizeof(record) ? size : sizeof(record));
+}
+
+} // namespace
+
+Win32TrayPlatform::Win32TrayPlatform(HINSTANCE instance)
+    : m_hInstance(instance), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
+{
+}
+
+Win32TrayPlatform::~Win32TrayPlatform()
+{
+    DestroyComponentWindow();
+}
+
+std::uint32_t Win32TrayPlatform::GetVersion()
+{
+    return static_cast<std::uint32_t>(::GetVersion());
+}
+
+NativeHandle Win32TrayPlatform::CreateComponentWindow(TrayWindowSink& sink)
+{
+    DestroyComponentWindow();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &Win32TrayPlatform::WindowProc;
+    wc.hInstance = m_hInstance;
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);
+
+    m_sink = &sink;
+    // A top-level window, never shown: a message-only window would miss the
+    // shell's "TaskbarCreated" broadcast.
+    m_hWnd.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 m_hInstance, this));
+    return reinterpret_cast<NativeHandle>(m_hWnd.get());
+}
+
+void Win32TrayPlatform::DestroyComponentWindow()
+{
+    if (m_hWnd) {
+        SetWindowLongPtrW(m_hWnd.get(), GWLP_USERDATA, 0);
+        m_hWnd.reset();
+    }
+    m_sink = nullptr;
+}
+
+NativeHandle Win32TrayPlatform::FormIcon()
+{
+    // The window's own icon is the system's application icon; a copy, so that it
+    // can be owned and destroyed like any other.
+    if (!m_formIcon) {
+        m_formIcon.reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+    }
+    return reinterpret_cast<NativeHandle>(m_formIcon.get());
+}
+
+std::u16string Win32TrayPlatform::FileDescription()
+{
+    // The program's own version resource, read in place: the platform's version
+    // library would be one more DLL for the program to load.
+    HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
+    const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (data == nullptr) {
+        return {};
+    }
+    const std::span<const std::uint8_t> block(static_cast<const std::uint8_t*>(data), SizeofResource(nullptr, resource));
+    return FindVersionString(block, u"FileDescription");
+}
+
+void Win32TrayPlatform::NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode)
+{
+    if (unicode) {
+        NOTIFYICONDATAW nid{};
+        CopyRecord(nid, record, size);
+        Shell_NotifyIconW(message, &nid);
+    } else {
+        NOTIFYICONDATAA nid{};
+        CopyRecord(nid, record, size);
+        Shell_NotifyIconA(message, &nid);
+    }
+}
+
+void Win32TrayPlatform::SetForegroundWindow(NativeHandle hWnd)
+{
+    ::SetForegroundWindow(ToHwnd(hWnd));
+}
+
+std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
+                                                              std::optional<std::int32_t> defaultIndex)
+{
+    win32::UniqueMenu mnuPopup(CreatePopupMenu());
+    if (!mnuPopup) {
+        return std::nullopt;
+    }
+    // Command identifiers are the indices plus one: zero means that nothing was chosen.
+    for (const PopupItem& item : items) {
+        const UINT_PTR id = static_cast<UINT_PTR>(item.index) + 1;
+        if (item.separator) {
+            AppendMenuW(mnuPopup.get(), MF_SEPARATOR, id, nullptr);
+        } else {
+            AppendMenuW(mnuPopup.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), id, win32::Wide(item.caption));
+        }
+    }
+    if (defaultIndex) {
+        SetMenuDefaultItem(mnuPopup.get(), static_cast<UINT>(*defaultIndex) + 1, FALSE);
+    }
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    // The choice is returned rather than posted, so that the click is reported
+    // before the popup call ends.
+    const int chosen = ::TrackPopupMenu(mnuPopup.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, pointer.x,
+                                        pointer.y, 0, ToHwnd(hWnd), nullptr);
+    if (chosen <= 0) {
+        return std::nullopt;
+    }
+    return chosen - 1;
+}
+
+void Win32TrayPlatform::PostNull(NativeHandle hWnd)
+{
+    PostMessageW(ToHwnd(hWnd), WM_NULL, 0, 0);
+}
+
+std::string Win32TrayPlatform::ToAnsi(std::u16string_view text) const
+{
+    if (text.empty()) {
+        return {};
+    }
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int count = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, count, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) {
+        WideCharToMultiByte(CP_ACP, 0, wide, count, ansi.data(), bytes, nullptr, nullptr);
+    }
+    return ansi;
+}
+
+std::u16string Win32TrayPlatform::FromAnsi(std::string_view bytes) const
+{
+    if (bytes.empty()) {
+        return {};
+    }
+    const int count = static_cast<int>(bytes.size());
+    const int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
+    std::u16string text(static_cast<std::size_t>(chars > 0 ? chars : 0), u'\0');
+    if (chars > 0) {
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, win32::Wide(text.data()), chars);
+    }
+    return text;
+}
+
+LRESULT CALLBACK Win32TrayPlatform::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32TrayPlatform*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (self == nullptr || self->m_sink == nullptr) {
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+    // The sink raises events whose handlers may unload the component or destroy
+    // this platform: nothing here touches either after the call.
+    if (message == frmSystray::CALLBACK_MESSAGE) {
+        self->m_sink->OnIconCallback(LOWORD(lParam));
+        return 0;
+    }
+    if (message == self->m_taskbarCreated && message != 0) {
+        self->m_sink->OnShellRestart();
+        return 0;
+    }
+    return DefWindowProcW(hWnd, message, wParam, lParam);
+}
+
+} // namespace nowplaying::tray

@@ -1,0 +1,42 @@
+#pragma once
+// The tray component's platform on Windows: its hidden window, the shell's
+// notification-icon calls, the popup menu and the ANSI code page.
+
+#include "tray/systray.h"
+#include "win32/unique_handle.h"
+
+#include <windows.h>
+
+namespace nowplaying::tray {
+
+class Win32TrayPlatform final : public TrayPlatform {
+public:
+    explicit Win32TrayPlatform(HINSTANCE instance);
+    ~Win32TrayPlatform() override;
+    Win32TrayPlatform(const Win32TrayPlatform&) = delete;
+    Win32TrayPlatform& operator=(const Win32TrayPlatform&) = delete;
+
+    std::uint32_t GetVersion() override;
+    NativeHandle CreateComponentWindow(TrayWindowSink& sink) override;
+    void DestroyComponentWindow() override;
+    NativeHandle FormIcon() override;
+    std::u16string FileDescription() override;
+    void NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override;
+    void SetForegroundWindow(NativeHandle hWnd) override;
+    std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
+                                               std::optional<std::int32_t> defaultIndex) override;
+    void PostNull(NativeHandle hWnd) override;
+    std::string ToAnsi(std::u16string_view text) const override;
+    std::u16string FromAnsi(std::string_view bytes) const override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HINSTANCE m_hInstance;
+    UINT m_taskbarCreated;
+    TrayWindowSink* m_sink = nullptr;
+    win32::UniqueIcon m_formIcon;
+    win32::UniqueWindow m_hWnd;
+};
+
+} // namespace nowplaying::tray
