@@ -58,7 +58,8 @@ public:
     static constexpr std::uint32_t CALLBACK_MESSAGE = 512; // WM_MOUSEMOVE
     static constexpr std::int32_t DEFAULT_BALLOON_TIMEOUT_MS = 30000;
 
-    // handleSize: the pointer size of the Windows the records are laid out for.
+    // handleSize: the pointer size of the Windows the records are laid out for. The
+    // platform and the owner must outlive the component, whose end deletes the icon.
     frmSystray(TrayPlatform& platform, SystrayEvents& owner, std::size_t handleSize = sizeof(void*));
     ~frmSystray();
     frmSystray(const frmSystray&) = delete;

@@ -282,16 +282,6 @@ TEST(Systray, CallbackCodesRaiseTheirEvents)
     }
 }
 
-TEST(Systray, LeftDoubleClickSequence)
-{
-    Tray tray(kWinXp);
-    tray.systray->ToolTip(u"loaded");
-    for (std::uint32_t code : {513u, 514u, 1024u, 515u, 514u, 1024u}) {
-        tray.platform.sink->OnIconCallback(code);
-    }
-    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"1(1)", "2(1)", "4(1)", "2(1)"}));
-}
-
 TEST(Systray, RightPressShowsTheMenuAndAClickReportsIndexAndKey)
 {
     Tray tray(kWinXp);

@@ -108,15 +108,6 @@ TEST(TrayMenu, IndicesOutsideTheArrayChangeNothing)
     }
 }
 
-TEST(TrayMenu, DisabledItemsPopUpGreyed)
-{
-    TrayMenu menu = Items({u"A", u"B"});
-    menu.EnableMenuItem(1, false);
-    EXPECT_FALSE(menu.PopupItems().at(1).enabled);
-    menu.EnableMenuItem(1, true);
-    EXPECT_TRUE(menu.PopupItems().at(1).enabled);
-}
-
 TEST(TrayMenu, DefaultNamingARemovedElementShowsNoDefault)
 {
     TrayMenu menu = Items({u"A", u"B", u"C"});
