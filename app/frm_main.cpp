@@ -103,7 +103,7 @@ win32::UniqueIcon LoadAppIcon(HINSTANCE instance, int metric, UINT dpi)
 
 } // namespace
 
-frmMain::frmMain(HINSTANCE instance) : m_hInstance(instance) {}
+frmMain::frmMain(HINSTANCE instance) : m_hInstance(instance), m_trayPlatform(instance) {}
 
 bool frmMain::Load()
 {
@@ -136,7 +136,50 @@ bool frmMain::Load()
     CreateControls();
     ApplyDpi(win32::WindowDpi(hWnd), nullptr);
     SetTimer(hWnd, TIMER1_ID, TIMER1_INTERVAL_MS, nullptr);
+    LoadSysTray();
     return true;
+}
+
+void frmMain::LoadSysTray()
+{
+    tray::SystrayEvents& events = *this;
+    m_frmSysTray = std::make_unique<tray::frmSystray>(m_trayPlatform, events);
+    // The first item loads the component, which puts the icon in the notification area.
+    m_frmSysTray->AddMenuItem(u"&About", KEY_ABOUT, false);
+    m_frmSysTray->AddMenuItem(u"-", u"", false);
+    m_frmSysTray->AddMenuItem(u"&Exit", KEY_EXIT, false);
+    m_frmSysTray->ToolTip(u"MSN 7 Plugin: What im listening to in Winamp.");
+    m_frmSysTray->IconHandle(reinterpret_cast<tray::NativeHandle>(m_iconSmall.get()));
+}
+
+void frmMain::Unload()
+{
+    if (m_frmSysTray) {
+        m_frmSysTray->Unload();
+        m_frmSysTray.reset();
+    }
+}
+
+void frmMain::SysTrayMouseDown(std::int32_t eButton)
+{
+    // A right-click on the icon while the menu is open must not open a second one.
+    if (eButton != tray::BUTTON_RIGHT || m_bMenuOpen || !m_frmSysTray) {
+        return;
+    }
+    m_bMenuOpen = true;
+    m_frmSysTray->ShowMenu();
+    m_bMenuOpen = false;
+}
+
+void frmMain::MenuClick(std::int32_t, std::u16string_view sKey)
+{
+    if (sKey == KEY_ABOUT) {
+        Show();
+    } else if (sKey == KEY_EXIT) {
+        // Posted, not done here: the component is still inside ShowMenu, and the
+        // close destroys it.
+        PostMessageW(m_hWnd.get(), WM_CLOSE, 0, 0);
+    }
 }
 
 void frmMain::CreateControls()
@@ -178,6 +221,11 @@ void frmMain::ApplyDpi(UINT dpi, const RECT* suggested)
     win32::UniqueIcon smallIcon = LoadAppIcon(m_hInstance, SM_CXSMICON, dpi);
     SendMessageW(hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
     SendMessageW(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    if (m_frmSysTray) {
+        // The notification area shows the window's small icon: it takes the new one
+        // before the old one is destroyed.
+        m_frmSysTray->IconHandle(reinterpret_cast<tray::NativeHandle>(smallIcon.get()));
+    }
     m_iconBig = std::move(bigIcon);
     m_iconSmall = std::move(smallIcon);
 
@@ -249,8 +297,18 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
     case kWmDpiChanged:
         ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends: the process may be stopped once this returns, so the
+        // window is unloaded (and the icon removed) now.
+        if (wParam != FALSE) {
+            DestroyWindow(hWnd);
+        }
+        return 0;
     case WM_DESTROY:
         KillTimer(hWnd, TIMER1_ID);
+        Unload();
         m_hWnd.release();
         PostQuitMessage(0);
         return 0;

@@ -7,14 +7,18 @@
 #include "messenger/win32_messenger_windows.h"
 #include "player/win32_window_list.h"
 #include "player/window_scan.h"
+#include "tray/systray.h"
+#include "tray/win32_systray.h"
 #include "win32/static_label.h"
 #include "win32/unique_handle.h"
 
 #include <windows.h>
 
+#include <memory>
+
 namespace nowplaying {
 
-class frmMain final : public SongSender {
+class frmMain final : public SongSender, private tray::SystrayEvents {
 public:
     static constexpr UINT_PTR TIMER1_ID = 1;
     static constexpr UINT TIMER1_INTERVAL_MS = 250;
@@ -31,6 +35,17 @@ public:
     void SendNowPlaying(std::u16string_view song) override;
 
 private:
+    // The tray menu's keys.
+    static constexpr std::u16string_view KEY_ABOUT = u"about";
+    static constexpr std::u16string_view KEY_EXIT = u"exit";
+
+    // Creates the tray component and fills its menu, tooltip and icon.
+    void LoadSysTray();
+    // Any unload of the window: the icon leaves the notification area with it.
+    void Unload();
+    void SysTrayMouseDown(std::int32_t eButton) override;
+    void MenuClick(std::int32_t lIndex, std::u16string_view sKey) override;
+
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Timer1_Tick();
@@ -52,6 +67,9 @@ private:
     PollCycle m_cycle;
     Win32WindowList m_windowList;
     Win32MessengerWindows m_messengers;
+    tray::Win32TrayPlatform m_trayPlatform;
+    std::unique_ptr<tray::frmSystray> m_frmSysTray;
+    bool m_bMenuOpen = false;
     win32::UniqueWindow m_hWnd;
 };
 

@@ -28,7 +28,7 @@ have_cmd Xvfb || need+=(xvfb)
 have_cmd openbox || need+=(openbox)
 have_cmd xdotool || need+=(xdotool)
 have_cmd xprop || need+=(x11-utils)
-# The README's screenshot (scripts/screenshot-about.sh): xwd, ImageMagick, Wine's fonts.
+# The README's screenshot (scripts/screenshots.sh): xwd, ImageMagick, Wine's fonts.
 have_cmd xwd || need+=(x11-apps)
 have_pkg imagemagick || need+=(imagemagick)
 have_pkg fonts-wine || need+=(fonts-wine)

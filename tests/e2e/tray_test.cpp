@@ -2,6 +2,7 @@
 // A test host owns the component and logs its events; the pointer and the keyboard
 // are driven from outside with xdotool, as a user would.
 
+#include "desktop.h"
 #include "harness.h"
 
 #include <gtest/gtest.h>
@@ -20,93 +21,6 @@ namespace {
 constexpr Clock kAppear = 10s;
 constexpr Clock kReact = 5s;
 constexpr wchar_t kHostExe[] = L"tray_host.exe";
-
-struct IconSearch {
-    const wchar_t* iconClass;
-    std::vector<RECT> found;
-};
-
-BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<IconSearch*>(lParam);
-    wchar_t className[64];
-    RECT rect;
-    if (IsWindowVisible(child) && GetClassNameW(child, className, 64) > 0 &&
-        std::wstring(className) == search->iconClass && GetWindowRect(child, &rect)) {
-        search->found.push_back(rect);
-    }
-    return TRUE;
-}
-
-// Wine shows notification icons as child windows of its own tray window: the X11
-// driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
-std::vector<RECT> VisibleTrayIcons()
-{
-    const std::pair<const wchar_t*, const wchar_t*> trays[] = {
-        {L"__winex11_standalone_tray", L"__winex11_tray_icon"}, {L"Shell_TrayWnd", L"__wine_tray_icon"}};
-    IconSearch search{nullptr, {}};
-    for (const auto& [trayClass, iconClass] : trays) {
-        if (HWND tray = FindWindowW(trayClass, nullptr)) {
-            search.iconClass = iconClass;
-            EnumChildWindows(tray, CollectIcon, reinterpret_cast<LPARAM>(&search));
-        }
-    }
-    return search.found;
-}
-
-bool WaitForIconCount(std::size_t count, Clock timeout)
-{
-    return WaitUntil([&] { return VisibleTrayIcons().size() == count; }, timeout);
-}
-
-// The pointer and the keyboard of the test display, as a user would use them. (No
-// --sync: it waits forever when the pointer is already where it is sent.)
-void Xdotool(const std::string& arguments)
-{
-    EXPECT_TRUE(RunUnixShell("xdotool " + arguments, kReact)) << "xdotool " << arguments << " did not finish";
-}
-
-void ClickAt(const RECT& rect, int button)
-{
-    Xdotool("mousemove " + std::to_string((rect.left + rect.right) / 2) + " " +
-            std::to_string((rect.top + rect.bottom) / 2) + " click " + std::to_string(button));
-}
-
-struct MenuSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchMenu(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<MenuSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hWnd, &owner);
-    wchar_t className[16];
-    if (owner == search->processId && IsWindowVisible(hWnd) && GetClassNameW(hWnd, className, 16) > 0 &&
-        std::wstring(className) == L"#32768") {
-        search->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The open popup menu of a process (the system's menu window class).
-HWND VisibleMenuWindow(DWORD processId)
-{
-    MenuSearch search{processId, nullptr};
-    EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// A key pressed in the open menu. It goes to the menu's own X window: the click on
-// the icon left the X focus on Wine's tray window, whose process does not own the menu.
-void PressKeyInMenu(HWND menu, const std::string& key)
-{
-    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(menu, L"__wine_x11_whole_window"));
-    ASSERT_NE(xWindow, 0u) << "the menu is not shown through Wine's X11 driver";
-    Xdotool("key --window " + std::to_string(xWindow) + " " + key);
-}
 
 struct HostLine {
     long long us = 0;

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Takes the README's picture of the About window: the program runs in Wine on a
-# private Xvfb display beside the stand-in player, and the window, caption and frame
-# drawn by Wine as Windows draws them, is saved as a PNG.
+# Takes the README's pictures: the About window, and the notification-area icon with
+# its menu open. The program runs in Wine on a private Xvfb display beside the
+# stand-in player, with window frames drawn by Wine as Windows draws them.
 #
-#   scripts/screenshot-about.sh [OUTPUT.png]     (default: docs/about.png)
+#   scripts/screenshots.sh [DOCS_FOLDER]     (default: docs/; writes about.png, tray-menu.png)
 #
 # Needs a finished build (make build) and xwd and ImageMagick (scripts/install-deps.sh).
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
-out=${1:-$nowplaying_root/docs/about.png}
+docs=${1:-$nowplaying_root/docs}
+out="$docs/about.png"
 bin="$nowplaying_root/build/$(wine_build_preset)/bin"
 [ -x "$bin/nowplaying.exe" ] || { echo "screenshot: build first (make build)" >&2; exit 1; }
 
@@ -36,6 +37,20 @@ done
 xdotool windowraise "$window"
 sleep 2 # a few poll periods: the song label has caught the stand-in player's song
 
-mkdir -p "$(dirname "$out")"
+mkdir -p "$docs"
 xwd -id "$window" -silent | convert xwd:- -strip "png:$out"
 echo "screenshot: $out ($(identify -format '%wx%h' "$out"))"
+
+# The menu: Ok hides the About window (it covers Wine's small tray window here), then
+# a right-click on the icon opens the menu at the pointer.
+xdotool key --window "$window" Return
+sleep 1
+tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1)
+[ -n "$tray" ] || { echo "screenshot: Wine's tray window did not appear" >&2; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$tray")"
+xdotool mousemove $((X + 10)) $((Y + 10)) click 3
+sleep 1
+menu="$docs/tray-menu.png"
+xwd -root -silent | convert xwd:- -crop "$((WIDTH + 40))x$((HEIGHT + 90))+$((X > 4 ? X - 4 : 0))+$((Y > 4 ? Y - 4 : 0))" +repage -strip "png:$menu"
+xdotool key Escape
+echo "screenshot: $menu ($(identify -format '%wx%h' "$menu"))"

@@ -1,0 +1,171 @@
+#include "desktop.h"
+
+#include <gtest/gtest.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+namespace e2e {
+
+struct IconSearch {
+    const wchar_t* iconClass;
+    std::vector<RECT> found;
+};
+
+BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<IconSearch*>(lParam);
+    wchar_t className[64];
+    RECT rect;
+    if (IsWindowVisible(child) && GetClassNameW(child, className, 64) > 0 &&
+        std::wstring(className) == search->iconClass && GetWindowRect(child, &rect)) {
+        search->found.push_back(rect);
+    }
+    return TRUE;
+}
+
+// Wine shows notification icons as child windows of its own tray window: the X11
+// driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
+std::vector<RECT> VisibleTrayIcons()
+{
+    const std::pair<const wchar_t*, const wchar_t*> trays[] = {
+        {L"__winex11_standalone_tray", L"__winex11_tray_icon"}, {L"Shell_TrayWnd", L"__wine_tray_icon"}};
+    IconSearch search{nullptr, {}};
+    for (const auto& [trayClass, iconClass] : trays) {
+        if (HWND tray = FindWindowW(trayClass, nullptr)) {
+            search.iconClass = iconClass;
+            EnumChildWindows(tray, CollectIcon, reinterpret_cast<LPARAM>(&search));
+        }
+    }
+    return search.found;
+}
+
+bool WaitForIconCount(std::size_t count, Clock timeout)
+{
+    return WaitUntil([&] { return VisibleTrayIcons().size() == count; }, timeout);
+}
+
+// The pointer and the keyboard of the test display, as a user would use them. (No
+// --sync: it waits forever when the pointer is already where it is sent.)
+void Xdotool(const std::string& arguments)
+{
+    EXPECT_TRUE(RunUnixShell("xdotool " + arguments, 5s)) << "xdotool " << arguments << " did not finish";
+}
+
+void ClickAt(const RECT& rect, int button)
+{
+    Xdotool("mousemove " + std::to_string((rect.left + rect.right) / 2) + " " +
+            std::to_string((rect.top + rect.bottom) / 2) + " click " + std::to_string(button));
+}
+
+struct MenuSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMenu(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<MenuSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hWnd, &owner);
+    wchar_t className[16];
+    if (owner == search->processId && IsWindowVisible(hWnd) && GetClassNameW(hWnd, className, 16) > 0 &&
+        std::wstring(className) == L"#32768") {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The open popup menu of a process (the system's menu window class).
+HWND VisibleMenuWindow(DWORD processId)
+{
+    MenuSearch search{processId, nullptr};
+    EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A key pressed in the open menu. It goes to the menu's own X window: the click on
+// the icon left the X focus on Wine's tray window, whose process does not own the menu.
+void PressKeyInMenu(HWND menu, const std::string& key)
+{
+    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(menu, L"__wine_x11_whole_window"));
+    ASSERT_NE(xWindow, 0u) << "the menu is not shown through Wine's X11 driver";
+    Xdotool("key --window " + std::to_string(xWindow) + " " + key);
+}
+
+
+namespace {
+
+struct TooltipSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTooltip(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<TooltipSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hWnd, &owner);
+    wchar_t className[32];
+    if (owner == search->processId && GetClassNameW(hWnd, className, 32) > 0 &&
+        std::wstring(className) == TOOLTIPS_CLASSW) {
+        search->found.push_back(hWnd);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<std::wstring> TrayTooltips()
+{
+    std::vector<std::wstring> texts;
+    HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
+    if (tray == nullptr) {
+        tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    }
+    if (tray == nullptr) {
+        return texts;
+    }
+    TooltipSearch search{0, {}};
+    GetWindowThreadProcessId(tray, &search.processId);
+    EnumWindows(CollectTooltip, reinterpret_cast<LPARAM>(&search));
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.processId);
+    if (process == nullptr) {
+        return texts;
+    }
+    // The tooltip control copies into the caller's buffers, which must therefore lie
+    // in the tray's own process.
+    constexpr std::size_t kTextChars = 1024;
+    auto* remote = static_cast<unsigned char*>(VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kTextChars * 2,
+                                                               MEM_COMMIT, PAGE_READWRITE));
+    auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
+    for (HWND tooltip : search.found) {
+        const auto count = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; remote != nullptr && i < count; ++i) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof(info);
+            WriteProcessMemory(process, remote, &info, sizeof(info), nullptr);
+            if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote))) {
+                continue;
+            }
+            ReadProcessMemory(process, remote, &info, sizeof(info), nullptr);
+            info.lpszText = remoteText;
+            const wchar_t empty = 0;
+            WriteProcessMemory(process, remoteText, &empty, sizeof(empty), nullptr);
+            WriteProcessMemory(process, remote, &info, sizeof(info), nullptr);
+            SendMessageW(tooltip, TTM_GETTEXTW, kTextChars, reinterpret_cast<LPARAM>(remote));
+            std::wstring text(kTextChars, L'\0');
+            ReadProcessMemory(process, remoteText, text.data(), kTextChars * 2, nullptr);
+            text.resize(std::wcslen(text.c_str()));
+            texts.push_back(text);
+        }
+    }
+    if (remote != nullptr) {
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    return texts;
+}
+
+} // namespace e2e

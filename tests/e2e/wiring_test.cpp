@@ -1,0 +1,224 @@
+// The whole program as a user meets it: its icon in Wine's notification area, the
+// menu opened with a real right-click, items chosen with the keyboard, the About
+// window, and the ways the program ends.
+
+#include "desktop.h"
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+constexpr Clock kReact = 5s;
+constexpr Clock kQuiet = 1000ms; // four poll periods
+constexpr int kIdOk = 1;
+constexpr int kIdSong = 103;
+constexpr wchar_t kTooltip[] = L"MSN 7 Plugin: What im listening to in Winamp.";
+
+bool HasTooltip(const std::wstring& text)
+{
+    for (const auto& tip : TrayTooltips()) {
+        if (tip == text) {
+            return true;
+        }
+    }
+    return false;
+}
+
+BOOL CALLBACK CountVisibleMenu(HWND hWnd, LPARAM lParam)
+{
+    wchar_t className[16];
+    if (IsWindowVisible(hWnd) && GetClassNameW(hWnd, className, 16) > 0 && std::wstring(className) == L"#32768") {
+        ++*reinterpret_cast<std::size_t*>(lParam);
+    }
+    return TRUE;
+}
+
+class Wired : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(about, nullptr);
+        ASSERT_TRUE(WaitForIconCount(1, kReact)) << "the icon did not appear in the notification area";
+        ASSERT_TRUE(messenger.WaitForMessages(1, kReact));
+    }
+
+    void TearDown() override
+    {
+        if (HWND menu = VisibleMenuWindow(program.process().Id())) {
+            PressKeyInMenu(menu, "Escape");
+        }
+    }
+
+    // A real right-click on the icon; the open menu's window. The About window, where
+    // the window manager places it, covers Wine's small tray window: it is hidden first.
+    HWND OpenMenu()
+    {
+        if (IsWindowVisible(about)) {
+            ClickOk();
+        }
+        const auto icons = VisibleTrayIcons();
+        EXPECT_EQ(icons.size(), 1u);
+        if (icons.empty()) {
+            return nullptr;
+        }
+        ClickAt(icons.front(), 3);
+        HWND menu = nullptr;
+        WaitUntil([&] { return (menu = VisibleMenuWindow(program.process().Id())) != nullptr; }, kReact);
+        EXPECT_NE(menu, nullptr) << "the right-click opened no menu";
+        return menu;
+    }
+
+    // Opens the menu and walks it with the keyboard: "Down" n times, then Return.
+    void Choose(int downs)
+    {
+        HWND menu = OpenMenu();
+        ASSERT_NE(menu, nullptr);
+        for (int i = 0; i < downs; ++i) {
+            PressKeyInMenu(menu, "Down");
+        }
+        PressKeyInMenu(menu, "Return");
+    }
+
+    void ClickOk()
+    {
+        RECT rect{};
+        GetWindowRect(GetDlgItem(about, kIdOk), &rect);
+        ClickAt(rect, 1);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, kReact)) << "Ok did not hide the window";
+        Sleep(300); // until the window manager has unmapped it
+    }
+
+    StandInPlayer player{L"1. Artist - Title - Winamp"};
+    StandInMessenger messenger;
+    NowPlaying program;
+    HWND about = program.Window();
+};
+
+TEST_F(Wired, StartsWithIconTooltipAndTheWindowFollowingThePlayer)
+{
+    EXPECT_TRUE(WaitUntil([] { return HasTooltip(kTooltip); }, kReact)) << "the icon's tooltip is wrong";
+    EXPECT_TRUE(IsWindowVisible(about));
+    EXPECT_TRUE(WaitForText(GetDlgItem(about, kIdSong), L"Artist - Title", kReact));
+    player.SetTitle(L"2. Next - Song - Winamp");
+    EXPECT_TRUE(WaitForText(GetDlgItem(about, kIdSong), L"Next - Song", kReact));
+}
+
+// The first Down selects "About"; the second skips the separator to "Exit". Were the
+// separator an item, the second Return would choose it and do nothing.
+TEST_F(Wired, MenuHoldsAboutThenASeparatorThenExit)
+{
+    Choose(1);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact)) << "the first item is not About";
+    Choose(2);
+    EXPECT_TRUE(program.process().WaitForExit(kReact)) << "the item after the separator is not Exit";
+}
+
+TEST_F(Wired, LeftClickAndDoubleClickOpenNothing)
+{
+    ClickOk();
+    const RECT icon = VisibleTrayIcons().front();
+    ClickAt(icon, 1);
+    Sleep(static_cast<DWORD>(kQuiet.count()));
+    EXPECT_EQ(VisibleMenuWindow(program.process().Id()), nullptr);
+    Xdotool("click --repeat 2 --delay 80 1");
+    Sleep(static_cast<DWORD>(kQuiet.count()));
+    EXPECT_EQ(VisibleMenuWindow(program.process().Id()), nullptr);
+    EXPECT_FALSE(IsWindowVisible(about));
+    EXPECT_TRUE(program.process().Running());
+}
+
+TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
+{
+    ClickOk();
+    player.SetTitle(L"3. While - Hidden - Winamp");
+    ASSERT_TRUE(messenger.WaitForMessages(2, kReact));
+    Choose(1);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact));
+    EXPECT_EQ(TextOf(GetDlgItem(about, kIdSong)), L"While - Hidden");
+
+    RECT before{};
+    GetWindowRect(about, &before);
+    // Moved aside, so that the shown window leaves the tray to the pointer.
+    SetWindowPos(about, nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Sleep(300);
+    GetWindowRect(about, &before);
+    Choose(1);
+    Sleep(static_cast<DWORD>(kQuiet.count()));
+    RECT after{};
+    GetWindowRect(about, &after);
+    EXPECT_TRUE(IsWindowVisible(about));
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_EQ(FindProcessWindow(program.process().Id(), L"nowplaying.frmMain", 0ms), about);
+    EXPECT_TRUE(program.process().Running());
+}
+
+TEST_F(Wired, ExitRemovesTheIconEndsTheProcessAndSendsNothingMore)
+{
+    const std::size_t sent = messenger.Messages().size();
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    PressKeyInMenu(menu, "Down");
+    PressKeyInMenu(menu, "Down");
+    const auto chosen = std::chrono::steady_clock::now();
+    PressKeyInMenu(menu, "Return");
+    ASSERT_TRUE(program.process().WaitForExit(kReact));
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - chosen);
+    std::printf("Exit chosen to process end: %lld ms\n", static_cast<long long>(ms.count()));
+    EXPECT_LE(ms.count(), 1000) << "the process took longer than a second to end";
+    EXPECT_EQ(program.process().ExitCode(), 0u);
+    EXPECT_TRUE(WaitForIconCount(0, kReact)) << "the icon stayed in the notification area";
+    player.SetTitle(L"4. After - Exit - Winamp");
+    Sleep(static_cast<DWORD>(kQuiet.count()));
+    EXPECT_EQ(messenger.Messages().size(), sent);
+}
+
+TEST_F(Wired, ClosingTheWindowEndsTheProcessWithTheIconRemoved)
+{
+    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(about, L"__wine_x11_whole_window"));
+    ASSERT_NE(xWindow, 0u);
+    Xdotool("key --window " + std::to_string(xWindow) + " alt+F4");
+    ASSERT_TRUE(program.process().WaitForExit(kReact)) << "Alt+F4 on the About window did not end the program";
+    EXPECT_EQ(program.process().ExitCode(), 0u);
+    EXPECT_TRUE(WaitForIconCount(0, kReact));
+}
+
+// What the system sends a program when the user logs off or shuts down.
+TEST_F(Wired, EndOfSessionEndsTheProcessWithTheIconRemoved)
+{
+    DWORD_PTR agreed = 0;
+    SendMessageTimeoutW(about, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &agreed);
+    EXPECT_NE(agreed, 0u) << "the program refused to let the session end";
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(about, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &ignored);
+    ASSERT_TRUE(program.process().WaitForExit(kReact));
+    EXPECT_TRUE(WaitForIconCount(0, kReact)) << "the icon stayed in the notification area";
+}
+
+TEST_F(Wired, PollCycleGoesOnWhileTheMenuIsOpen)
+{
+    HWND menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    player.SetTitle(L"5. During - The Menu - Winamp");
+    ASSERT_TRUE(messenger.WaitForMessages(2, kReact)) << "no send while the menu was open";
+    EXPECT_EQ(messenger.Messages().back().bytes, ExpectedPayload(L"During - The Menu"));
+    EXPECT_NE(VisibleMenuWindow(program.process().Id()), nullptr) << "the menu closed by itself";
+}
+
+TEST_F(Wired, SecondRightClickWhileTheMenuIsOpenOpensNoSecondMenu)
+{
+    ASSERT_NE(OpenMenu(), nullptr);
+    ClickAt(VisibleTrayIcons().front(), 3);
+    Sleep(static_cast<DWORD>(kQuiet.count()));
+    std::size_t menus = 0;
+    EnumWindows(CountVisibleMenu, reinterpret_cast<LPARAM>(&menus));
+    EXPECT_LE(menus, 1u);
+    EXPECT_TRUE(program.process().Running());
+}
+
+} // namespace
+} // namespace e2e
