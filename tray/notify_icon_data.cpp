@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <limits>
-#include <stdexcept>
+#include "tray/overflow_error.h"
 
 namespace nowplaying::tray {
 
@@ -15,7 +15,7 @@ std::int32_t CharsToBytes(std::int32_t chars, bool bUseUnicode)
 {
     const std::int64_t bytes = static_cast<std::int64_t>(chars) * (bUseUnicode ? 2 : 1);
     if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min()) {
-        throw std::overflow_error("character count too large for a byte count");
+        throw OverflowError("character count too large for a byte count");
     }
     return static_cast<std::int32_t>(bytes);
 }

@@ -112,7 +112,7 @@ constexpr RecordLayout MakeRecordLayout(std::size_t handleSize, bool unicode)
 // The size announced in cbSize: 88, 152, 488 or 936 with 4-byte handles.
 std::int32_t NotifyIconDataSize(const RecordLayout& layout, bool bBalloonSupport);
 
-// Bytes taken by a character count in the layout; overflow_error beyond 32 bits.
+// Bytes taken by a character count in the layout; OverflowError beyond 32 bits.
 std::int32_t CharsToBytes(std::int32_t chars, bool bUseUnicode);
 
 // Writes the UTF-16LE text into destination[0, n): the first min(2 * length, n - 2)

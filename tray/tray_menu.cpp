@@ -1,6 +1,6 @@
 #include "tray_menu.h"
 
-#include <stdexcept>
+#include "tray/overflow_error.h"
 
 namespace nowplaying::tray {
 
@@ -13,7 +13,7 @@ std::int32_t TrayMenu::AddMenuItem(std::u16string_view sCaption, std::u16string_
         m_bMenuStarted = true;
     } else {
         if (UpperBound() >= MAX_MENU_INDEX) {
-            throw std::overflow_error("the tray menu holds no more than 32768 items");
+            throw OverflowError("the tray menu holds no more than 32768 items");
         }
         index = UpperBound() + 1;
         mnuSysTray.emplace_back();

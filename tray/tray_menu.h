@@ -34,7 +34,7 @@ public:
 
     TrayMenu();
 
-    // The first call fills element 0, every later one appends; overflow_error past
+    // The first call fills element 0, every later one appends; OverflowError past
     // MAX_MENU_INDEX, with nothing created.
     std::int32_t AddMenuItem(std::u16string_view sCaption, std::u16string_view sKey = u"", bool bDefault = false);
     void EnableMenuItem(std::int32_t lIndex, bool bState);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include "tray/overflow_error.h"
 
 namespace nowplaying::tray {
 namespace {
@@ -125,7 +125,7 @@ TEST(TrayMenu, IndexStopsAtTheSigned16BitLimit)
     for (std::int32_t i = 0; i <= TrayMenu::MAX_MENU_INDEX; ++i) {
         ASSERT_EQ(menu.AddMenuItem(u"item"), i);
     }
-    EXPECT_THROW(menu.AddMenuItem(u"one too many", u"k", true), std::overflow_error);
+    EXPECT_THROW(menu.AddMenuItem(u"one too many", u"k", true), OverflowError);
     EXPECT_EQ(menu.UpperBound(), 32767);
     EXPECT_EQ(menu.DefaultMenuIndex(), 0) << "nothing was created, so nothing became the default";
     menu.RemoveMenuItem(5);

@@ -7,7 +7,7 @@
 
 #include <array>
 #include <ostream>
-#include <stdexcept>
+#include "tray/overflow_error.h"
 
 namespace nowplaying::tray {
 namespace {
@@ -125,7 +125,7 @@ TEST(TrayRecord, CharsToBytes)
     EXPECT_EQ(CharsToBytes(64, false), 64);
     EXPECT_EQ(CharsToBytes(512, true), 1024);
     EXPECT_EQ(CharsToBytes(0x7FFFFFFF, false), 0x7FFFFFFF);
-    EXPECT_THROW(CharsToBytes(0x40000000, true), std::overflow_error);
+    EXPECT_THROW(CharsToBytes(0x40000000, true), OverflowError);
 }
 
 struct CopyCase {
