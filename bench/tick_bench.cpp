@@ -7,6 +7,8 @@
 #include "player/window_scan.h"
 
 #include "tests/unit/allocation_counter.h"
+#include "tray/notify_icon_data.h"
+#include "tray/tray_events.h"
 #include "bench/stats.h"
 
 #include <benchmark/benchmark.h>
@@ -188,6 +190,49 @@ void BuildPayloadFresh(benchmark::State& state)
     }
 }
 BENCHMARK(BuildPayloadFresh)->Name("build a payload (new string)");
+
+// A code page for ASCII text, so that the ANSI packing is measured, not a conversion.
+class AsciiCodePage final : public tray::AnsiCodePage {
+public:
+    std::string ToAnsi(std::u16string_view text) const override { return {text.begin(), text.end()}; }
+    std::u16string FromAnsi(std::string_view bytes) const override { return {bytes.begin(), bytes.end()}; }
+};
+
+constexpr std::u16string_view kTip = u"MSN 7 Plugin: What im listening to in Winamp.";
+
+void PackTipUnicode(benchmark::State& state)
+{
+    tray::NotifyIconRecord record(tray::MakeRecordLayout(4, true));
+    for (auto _ : state) {
+        tray::CopyStringToBytes(kTip, record.Text(tray::TextField::szTip), 256);
+        benchmark::DoNotOptimize(record.Bytes().data());
+    }
+}
+BENCHMARK(PackTipUnicode)->Name("pack a tooltip into the Unicode record (936 bytes)");
+
+void PackTipAnsi(benchmark::State& state)
+{
+    tray::NotifyIconRecord record(tray::MakeRecordLayout(4, false));
+    const AsciiCodePage codePage;
+    for (auto _ : state) {
+        tray::WriteAnsiText(kTip, record.Text(tray::TextField::szTip), codePage);
+        benchmark::DoNotOptimize(record.Bytes().data());
+    }
+}
+BENCHMARK(PackTipAnsi)->Name("pack a tooltip into the ANSI record (488 bytes)");
+
+void MapCallbacks(benchmark::State& state)
+{
+    // The codes a right-click brings, and one that raises nothing.
+    constexpr std::uint32_t kCodes[] = {512, 516, 517, 1024};
+    for (auto _ : state) {
+        for (std::uint32_t code : kCodes) {
+            benchmark::DoNotOptimize(tray::MapCallbackCode(code));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 4);
+}
+BENCHMARK(MapCallbacks)->Name("map four callback codes to events");
 
 // The console table as usual, and one summary row per benchmark.
 class RowReporter final : public benchmark::ConsoleReporter {
