@@ -12,6 +12,7 @@
 //         the first message after S seconds is held MS milliseconds: a receiver
 //         that hangs for a while and then recovers.
 
+#include "peers/clock.h"
 #include "peers/command_line.h"
 
 #include <windows.h>
@@ -31,15 +32,6 @@ long long g_hangAfterUs = -1;
 DWORD g_hangForMs = 0;
 long long g_startUs = 0;
 
-long long NowMicroseconds()
-{
-    LARGE_INTEGER counter;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return counter.QuadPart / frequency.QuadPart * 1000000 +
-           counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
 
 void WriteLog(const std::string& line)
 {
@@ -74,7 +66,7 @@ std::string ToUtf8(const std::wstring& text)
 
 void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
 {
-    const long long arrival = NowMicroseconds();
+    const long long arrival = peers::NowMicroseconds();
     std::string line = "msg " + std::to_string(arrival) + " " + std::to_string(data.dwData) + " " +
                        std::to_string(data.cbData) + " ";
     const auto* bytes = static_cast<const unsigned char*>(data.lpData);
@@ -126,7 +118,7 @@ int wmain()
     const peers::CommandLine args;
     g_print = args.Has(L"--print");
     g_hang = args.Has(L"--hang");
-    g_startUs = NowMicroseconds();
+    g_startUs = peers::NowMicroseconds();
     if (args.Int(L"--hang-for", 0) > 0) {
         g_hangAfterUs = static_cast<long long>(args.Int(L"--hang-after", 0)) * 1000000;
         g_hangForMs = static_cast<DWORD>(args.Int(L"--hang-for", 0));

@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "peers/clock.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,12 +14,7 @@ namespace e2e {
 
 long long NowMicroseconds()
 {
-    LARGE_INTEGER counter;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return counter.QuadPart / frequency.QuadPart * 1000000 +
-           counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+    return peers::NowMicroseconds();
 }
 
 bool WaitUntil(const std::function<bool()>& condition, Clock timeout)

@@ -13,6 +13,7 @@
 // Control window (class "nowplaying.TrayHost", never shown): WM_APP + 1 unloads the
 // component, WM_CLOSE ends the host.
 
+#include "peers/clock.h"
 #include "peers/command_line.h"
 #include "tray/win32_systray.h"
 
@@ -30,19 +31,10 @@ constexpr UINT kUnloadMessage = WM_APP + 1;
 
 HANDLE g_log = INVALID_HANDLE_VALUE;
 
-long long NowMicroseconds()
-{
-    LARGE_INTEGER counter;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return counter.QuadPart / frequency.QuadPart * 1000000 +
-           counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
 
 void WriteLog(const std::string& text)
 {
-    const std::string line = std::to_string(NowMicroseconds()) + " " + text + "\n";
+    const std::string line = std::to_string(peers::NowMicroseconds()) + " " + text + "\n";
     DWORD written = 0;
     WriteFile(g_log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
