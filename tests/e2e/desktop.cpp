@@ -58,31 +58,9 @@ void ClickAt(const RECT& rect, int button)
             std::to_string((rect.top + rect.bottom) / 2) + " click " + std::to_string(button));
 }
 
-struct MenuSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchMenu(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<MenuSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hWnd, &owner);
-    wchar_t className[16];
-    if (owner == search->processId && IsWindowVisible(hWnd) && GetClassNameW(hWnd, className, 16) > 0 &&
-        std::wstring(className) == L"#32768") {
-        search->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The open popup menu of a process (the system's menu window class).
 HWND VisibleMenuWindow(DWORD processId)
 {
-    MenuSearch search{processId, nullptr};
-    EnumWindows(MatchMenu, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return VisibleProcessWindow(processId, L"#32768");
 }
 
 // A key pressed in the open menu. It goes to the menu's own X window: the click on

@@ -106,6 +106,7 @@ namespace {
 struct WindowSearch {
     DWORD processId;
     const wchar_t* className;
+    bool visibleOnly;
     HWND found;
 };
 
@@ -115,8 +116,8 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
     DWORD owner = 0;
     GetWindowThreadProcessId(hWnd, &owner);
     wchar_t className[256];
-    if (owner == search->processId && GetClassNameW(hWnd, className, 256) > 0 &&
-        std::wstring(className) == search->className) {
+    if (owner == search->processId && (!search->visibleOnly || IsWindowVisible(hWnd)) &&
+        GetClassNameW(hWnd, className, 256) > 0 && std::wstring(className) == search->className) {
         search->found = hWnd;
         return FALSE;
     }
@@ -126,13 +127,20 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
 
 HWND FindProcessWindow(DWORD processId, const wchar_t* className, Clock timeout)
 {
-    WindowSearch search{processId, className, nullptr};
+    WindowSearch search{processId, className, false, nullptr};
     WaitUntil(
         [&] {
             EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
             return search.found != nullptr;
         },
         timeout);
+    return search.found;
+}
+
+HWND VisibleProcessWindow(DWORD processId, const wchar_t* className)
+{
+    WindowSearch search{processId, className, true, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

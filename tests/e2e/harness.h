@@ -53,6 +53,8 @@ private:
 
 // The visible top-level window of a process, with the given class.
 HWND FindProcessWindow(DWORD processId, const wchar_t* className, Clock timeout);
+// A visible top-level window of a process with the given class, now; null when none.
+HWND VisibleProcessWindow(DWORD processId, const wchar_t* className);
 
 class StandInPlayer {
 public:
