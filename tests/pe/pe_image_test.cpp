@@ -3,12 +3,14 @@
 //
 //   pe_image_test --exe=PATH [--exe=PATH ...]
 
+#include "newer_than_windows98.h"
 #include "pe_image.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,22 +22,9 @@ std::vector<std::string> g_executables;
 const std::set<std::string> kSystemDlls = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "SHELL32.DLL",
                                            "COMCTL32.DLL", "ADVAPI32.DLL", "MSVCRT.DLL"};
 
-// Functions newer than Windows 98 that a Win32 program or its runtime reaches for;
-// the program must look these up at run time instead of importing them.
-const std::set<std::string> kNewerThanWindows98 = {
-    "GetTickCount64", "AddVectoredExceptionHandler", "RemoveVectoredExceptionHandler",
-    "SetDefaultDllDirectories", "AddDllDirectory", "SetDllDirectoryW", "SetDllDirectoryA",
-    "GetDpiForWindow", "GetDpiForSystem", "SetProcessDpiAwarenessContext", "SetProcessDPIAware",
-    "SystemParametersInfoForDpi", "AdjustWindowRectExForDpi", "GetSystemMetricsForDpi",
-    "EnableNonClientDpiScaling", "InitializeCriticalSectionEx", "InitializeCriticalSectionAndSpinCount",
-    "InitializeSRWLock", "AcquireSRWLockExclusive", "InitOnceExecuteOnce", "FlsAlloc",
-    "TryEnterCriticalSection", "GetModuleHandleExW", "GetFileSizeEx", "ChangeWindowMessageFilter",
-    "ChangeWindowMessageFilterEx", "Shell_NotifyIconGetRect", "LoadIconMetric", "LoadIconWithScaleDown",
-    "TaskDialog", "GetProcessId", "QueryFullProcessImageNameW", "CreateEventExW",
-    "GetSystemTimePreciseAsFileTime", "SetThreadDescription", "WTSRegisterSessionNotification",
-    "ShutdownBlockReasonCreate", "GetWindowDpiAwarenessContext", "IsProcessDPIAware",
-    "AllowSetForegroundWindow", "GetLayeredWindowAttributes", "SetLayeredWindowAttributes",
-    "GetConsoleWindow", "AttachConsole", "GetNativeSystemInfo", "IsWow64Process"};
+// The program must look these up at run time instead of importing them.
+const std::set<std::string> kNewerThanWindows98(std::begin(pe::kNewerThanWindows98),
+                                                std::end(pe::kNewerThanWindows98));
 
 std::optional<pe::Image> LoadOrFail(const std::string& path)
 {
