@@ -2,9 +2,12 @@
 
 #include "peers/clock.h"
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -53,9 +56,51 @@ std::wstring NewTempDir()
     return dir;
 }
 
-Process::Process(const std::wstring& exe, const std::wstring& arguments)
+Launch ProgramLaunch()
 {
-    std::wstring commandLine = L"\"" + BinDir() + L"\\" + exe + L"\" " + arguments;
+    wchar_t value[8] = {};
+    const DWORD length = GetEnvironmentVariableW(L"NOWPLAYING_EMULATE_95", value, 8);
+    return length == 1 && value[0] == L'1' ? Launch::Family95 : Launch::Direct;
+}
+
+namespace {
+
+// The launcher's child: the program it debugs. Empty when the launcher ended first.
+nowplaying::win32::UniqueKernelHandle LaunchedChild(HANDLE launcher, DWORD launcherId, const std::wstring& exe,
+                                                    DWORD& childId)
+{
+    HANDLE child = nullptr;
+    WaitUntil(
+        [&] {
+            const nowplaying::win32::UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+            PROCESSENTRY32W entry{};
+            entry.dwSize = sizeof(entry);
+            for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && child == nullptr;
+                 more = Process32NextW(snapshot.get(), &entry)) {
+                if (entry.th32ParentProcessID == launcherId && _wcsicmp(entry.szExeFile, exe.c_str()) == 0) {
+                    child = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
+                                        FALSE, entry.th32ProcessID);
+                    childId = entry.th32ProcessID;
+                }
+            }
+            return child != nullptr || WaitForSingleObject(launcher, 0) == WAIT_OBJECT_0;
+        },
+        10s);
+    return nowplaying::win32::UniqueKernelHandle(child);
+}
+
+} // namespace
+
+Process::Process(const std::wstring& exe, const std::wstring& arguments, Launch launch,
+                 const std::wstring& countsPath)
+{
+    const std::wstring program = L"\"" + BinDir() + L"\\" + exe + L"\" " + arguments;
+    std::wstring commandLine = program;
+    if (launch != Launch::Direct) {
+        commandLine = L"\"" + BinDir() + L"\\family_launcher.exe\" --family " +
+                      (launch == Launch::Family95 ? L"95" : L"nt") +
+                      (countsPath.empty() ? L"" : L" --counts \"" + countsPath + L"\"") + L" " + program;
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -65,8 +110,12 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments)
         return;
     }
     CloseHandle(info.hThread);
-    m_process.reset(info.hProcess);
+    m_started.reset(info.hProcess);
     m_id = info.dwProcessId;
+    if (launch != Launch::Direct) {
+        m_id = 0;
+        m_program = LaunchedChild(m_started.get(), info.dwProcessId, exe, m_id);
+    }
 }
 
 Process::~Process()
@@ -76,20 +125,20 @@ Process::~Process()
 
 bool Process::Running() const
 {
-    return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
+    return m_started && WaitForSingleObject(m_started.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool Process::WaitForExit(Clock timeout) const
 {
-    return !m_process ||
-           WaitForSingleObject(m_process.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+    return !m_started ||
+           WaitForSingleObject(m_started.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
 DWORD Process::ExitCode() const
 {
     DWORD code = STILL_ACTIVE;
-    if (m_process) {
-        GetExitCodeProcess(m_process.get(), &code);
+    if (m_started) {
+        GetExitCodeProcess(m_started.get(), &code);
     }
     return code;
 }
@@ -97,8 +146,11 @@ DWORD Process::ExitCode() const
 void Process::Kill()
 {
     if (Running()) {
-        TerminateProcess(m_process.get(), 1);
-        WaitForSingleObject(m_process.get(), 5000);
+        TerminateProcess(Handle(), 1);
+        if (WaitForSingleObject(m_started.get(), 5000) == WAIT_TIMEOUT) {
+            TerminateProcess(m_started.get(), 1);
+            WaitForSingleObject(m_started.get(), 5000);
+        }
     }
 }
 
@@ -125,13 +177,13 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
 }
 } // namespace
 
-HWND FindProcessWindow(DWORD processId, const wchar_t* className, Clock timeout)
+HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout)
 {
-    WindowSearch search{processId, className, false, nullptr};
+    WindowSearch search{process.Id(), className, false, nullptr};
     WaitUntil(
         [&] {
             EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
+            return search.found != nullptr || !process.Running();
         },
         timeout);
     return search.found;
@@ -147,7 +199,7 @@ HWND VisibleProcessWindow(DWORD processId, const wchar_t* className)
 StandInPlayer::StandInPlayer(const std::wstring& title)
     : m_process(L"standin_player.exe", L"--title \"" + title + L"\"")
 {
-    m_window = FindProcessWindow(m_process.Id(), L"nowplaying.StandInPlayer", 10s);
+    m_window = FindProcessWindow(m_process, L"nowplaying.StandInPlayer", 10s);
     EXPECT_NE(m_window, nullptr) << "the stand-in player's window did not appear";
 }
 
@@ -169,7 +221,7 @@ StandInMessenger::StandInMessenger(bool hang, const std::wstring& extraArguments
       m_process(L"standin_messenger.exe",
                 L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang " : L" ") + extraArguments)
 {
-    m_window = FindProcessWindow(m_process.Id(), L"MsnMsgrUIManager", 10s);
+    m_window = FindProcessWindow(m_process, L"MsnMsgrUIManager", 10s);
     EXPECT_NE(m_window, nullptr) << "the stand-in messenger's window did not appear";
 }
 
@@ -203,7 +255,7 @@ bool StandInMessenger::WaitForMessages(std::size_t count, Clock timeout) const
 
 NowPlaying::NowPlaying() : m_process(L"nowplaying.exe", L"")
 {
-    m_window = FindProcessWindow(m_process.Id(), L"nowplaying.frmMain", 10s);
+    m_window = FindProcessWindow(m_process, L"nowplaying.frmMain", 10s);
     EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
 }
 

@@ -29,10 +29,21 @@ bool IsWindows95Family();
 // A fresh, empty folder for one test's files.
 std::wstring NewTempDir();
 
+// How a program starts: by itself, or as the debuggee of family_launcher.exe, which
+// makes the system DLLs behave as on the Windows 95 family, or as on NT while it
+// counts the W functions the program calls.
+enum class Launch { Direct, Family95, FamilyNt };
+
+// How the programs under test (the program and the tray test host) start in this
+// run: through the 95-family emulation when NOWPLAYING_EMULATE_95 is 1.
+Launch ProgramLaunch();
+
 class Process {
 public:
     Process() = default;
-    Process(const std::wstring& exe, const std::wstring& arguments);
+    // countsPath: where the launcher lists the W functions the program called.
+    Process(const std::wstring& exe, const std::wstring& arguments, Launch launch = Launch::Direct,
+            const std::wstring& countsPath = L"");
     ~Process();
     Process(Process&&) = default;
     Process& operator=(Process&&) = default;
@@ -40,19 +51,26 @@ public:
     bool Running() const;
     // Waits for the process to end by itself; false when it did not within timeout.
     bool WaitForExit(Clock timeout) const;
+    // Ends the program; under the launcher, which then writes its counts and ends too.
     void Kill();
+    // The program's own process, also when it runs under the launcher.
     DWORD Id() const { return m_id; }
-    // The exit code once the process has ended; STILL_ACTIVE before.
+    HANDLE Handle() const { return m_program ? m_program.get() : m_started.get(); }
+    // The exit code once the process has ended; STILL_ACTIVE before. The launcher
+    // ends with its program's.
     DWORD ExitCode() const;
-    HANDLE Handle() const { return m_process.get(); }
+    // The launcher the program runs under; null when it runs by itself.
+    HANDLE Launcher() const { return m_program ? m_started.get() : nullptr; }
 
 private:
-    nowplaying::win32::UniqueKernelHandle m_process;
+    nowplaying::win32::UniqueKernelHandle m_started;
+    nowplaying::win32::UniqueKernelHandle m_program; // under the launcher only
     DWORD m_id = 0;
 };
 
-// The visible top-level window of a process, with the given class.
-HWND FindProcessWindow(DWORD processId, const wchar_t* className, Clock timeout);
+// The top-level window of a process with the given class; null when none appeared
+// within timeout or the process ended first.
+HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout);
 // A visible top-level window of a process with the given class, now; null when none.
 HWND VisibleProcessWindow(DWORD processId, const wchar_t* className);
 

@@ -2,7 +2,7 @@
 # build runs them in Wine, so that one ctest run covers both layers.
 set(NOWPLAYING_E2E_BIN_DIR "" CACHE PATH "bin folder of the Windows build whose tests run in Wine here")
 if(NOWPLAYING_E2E_BIN_DIR)
-  foreach(suite spine_e2e about_e2e titles_e2e dll_search_e2e tray_e2e wiring_e2e)
+  foreach(suite spine_e2e about_e2e titles_e2e dll_search_e2e tray_e2e wiring_e2e family_e2e)
     add_test(NAME e2e.${suite}
              COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${NOWPLAYING_E2E_BIN_DIR}/${suite}.exe)
     set_tests_properties(e2e.${suite} PROPERTIES RESOURCE_LOCK wine TIMEOUT 600)

@@ -56,7 +56,7 @@ public:
     TrayHost()
         : m_logPath(NewTempDir() + L"\\tray_host.log"), m_process(kHostExe, L"--log \"" + m_logPath + L"\"")
     {
-        m_control = FindProcessWindow(m_process.Id(), L"nowplaying.TrayHost", kAppear);
+        m_control = FindProcessWindow(m_process, L"nowplaying.TrayHost", kAppear);
         EXPECT_NE(m_control, nullptr) << "the test host did not start";
         const auto loaded = WaitFor("loaded", kReact);
         EXPECT_TRUE(loaded) << "the test host did not load its tray component";

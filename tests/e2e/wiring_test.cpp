@@ -153,7 +153,7 @@ TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
     GetWindowRect(about, &after);
     EXPECT_TRUE(IsWindowVisible(about));
     EXPECT_TRUE(EqualRect(&before, &after));
-    EXPECT_EQ(FindProcessWindow(program.process().Id(), L"nowplaying.frmMain", 0ms), about);
+    EXPECT_EQ(FindProcessWindow(program.process(), L"nowplaying.frmMain", 0ms), about);
     EXPECT_TRUE(program.process().Running());
 }
 
