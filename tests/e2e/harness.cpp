@@ -253,7 +253,7 @@ bool StandInMessenger::WaitForMessages(std::size_t count, Clock timeout) const
     return WaitUntil([&] { return Messages().size() >= count; }, timeout);
 }
 
-NowPlaying::NowPlaying() : m_process(L"nowplaying.exe", L"")
+NowPlaying::NowPlaying() : m_process(L"nowplaying.exe", L"", ProgramLaunch())
 {
     m_window = FindProcessWindow(m_process, L"nowplaying.frmMain", 10s);
     EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
