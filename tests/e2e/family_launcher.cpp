@@ -54,9 +54,9 @@ constexpr DWORD kProcNotFound = ERROR_PROC_NOT_FOUND;             // 127
 constexpr std::string_view kStubbingDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll",
                                               "advapi32.dll"};
 
-// The W functions that do work on Windows 95, 98 and ME (Microsoft's list of the
-// Unicode functions the 95 family implements). Every other W function of the DLLs
-// above that has an A twin is a stub there.
+// The few W functions that Windows 95, 98 and ME do implement. Every other W function
+// of the DLLs above that has an A twin is a stub there: the rule the launcher applies
+// to each import and lookup, finding the twin in its own copy of the DLL.
 constexpr std::string_view kWorkingOn95[] = {
     "GetTextExtentPoint32W", "TextOutW",           "ExtTextOutW",        "MessageBoxW",
     "MessageBoxExW",         "lstrlenW",           "MultiByteToWideChar", "WideCharToMultiByte",
