@@ -10,6 +10,8 @@
 //   working_w <imported lstrlenW> <looked-up lstrlenW>
 //   missing <name> <found> <last error>               GetProcAddress of newer functions
 
+#include "win32/unique_handle.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -106,7 +108,7 @@ _ProbeCall:
 
 namespace {
 
-HANDLE g_out = INVALID_HANDLE_VALUE;
+nowplaying::win32::UniqueKernelHandle g_out;
 
 void Line(const char* format, ...)
 {
@@ -118,7 +120,7 @@ void Line(const char* format, ...)
     if (length > 0) {
         text[length] = '\n';
         DWORD written = 0;
-        WriteFile(g_out, text, static_cast<DWORD>(length) + 1, &written, nullptr);
+        WriteFile(g_out.get(), text, static_cast<DWORD>(length) + 1, &written, nullptr);
     }
 }
 
@@ -160,21 +162,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     if (char* quote = std::strchr(path, '"')) {
         *quote = '\0';
     }
-    g_out = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (g_out == INVALID_HANDLE_VALUE) {
+    const HANDLE out = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
         return 1;
     }
+    g_out.reset(out);
 
     const Call wide = Through(reinterpret_cast<const void*>(&CreateWindowExW),
                               {0, Arg(L"STATIC"), Arg(L"probe"), WS_POPUP, 0, 0, 10, 10, 0, 0, Arg(instance), 0});
+    const nowplaying::win32::UniqueWindow wideWindow(reinterpret_cast<HWND>(wide.result));
     Line("window_w %d %lu %ld", wide.result != 0, wide.error, static_cast<long>(wide.drift));
     const Call ansi = Through(reinterpret_cast<const void*>(&CreateWindowExA),
                               {0, Arg("STATIC"), Arg("probe"), WS_POPUP, 0, 0, 10, 10, 0, 0, Arg(instance), 0});
+    const nowplaying::win32::UniqueWindow ansiWindow(reinterpret_cast<HWND>(ansi.result));
     Line("window_a %d %lu %ld", ansi.result != 0, ansi.error, static_cast<long>(ansi.drift));
 
     const FARPROC setText = GetProcAddress(GetModuleHandleA("user32.dll"), "SetWindowTextW");
     const Call lookedUp = setText != nullptr
-                              ? Through(reinterpret_cast<const void*>(setText), {ansi.result, Arg(L"text")})
+                              ? Through(reinterpret_cast<const void*>(setText), {Arg(ansiWindow.get()), Arg(L"text")})
                               : Call{};
     Line("looked_up_w %d %d %lu %ld", setText != nullptr, static_cast<int>(lookedUp.result), lookedUp.error,
          static_cast<long>(lookedUp.drift));
@@ -189,6 +194,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
         const FARPROC found = GetProcAddress(GetModuleHandleA(dll), name);
         Line("missing %s %d %lu", name, found != nullptr, GetLastError());
     }
-    CloseHandle(g_out);
     return 7;
 }

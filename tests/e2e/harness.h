@@ -59,7 +59,8 @@ public:
     // The exit code once the process has ended; STILL_ACTIVE before. The launcher
     // ends with its program's.
     DWORD ExitCode() const;
-    // The launcher the program runs under; null when it runs by itself.
+    // The launcher the program runs under; null when it runs by itself, or when the
+    // launcher ended before its program was seen.
     HANDLE Launcher() const { return m_program ? m_started.get() : nullptr; }
 
 private:
