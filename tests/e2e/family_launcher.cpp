@@ -22,7 +22,8 @@
 // --counts FILE lists, when the program ends, every such function the program called
 // with its number of calls, and every name it looked up. The launcher exits with the
 // program's exit code; the program ends with the launcher (the debugger's
-// kill-on-exit), and Ctrl-C or Ctrl-Break ends the program, which writes the counts.
+// kill-on-exit), and Ctrl-C or Ctrl-Break ends the program first, so that the counts
+// are written.
 
 #include "tests/pe/newer_than_windows98.h"
 #include "win32/unique_handle.h"
@@ -33,7 +34,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -58,10 +58,9 @@ constexpr std::string_view kStubbingDlls[] = {"kernel32.dll", "user32.dll", "gdi
 // of the DLLs above that has an A twin is a stub there: the rule the launcher applies
 // to each import and lookup, finding the twin in its own copy of the DLL.
 constexpr std::string_view kWorkingOn95[] = {
-    "GetTextExtentPoint32W", "TextOutW",           "ExtTextOutW",        "MessageBoxW",
-    "MessageBoxExW",         "lstrlenW",           "MultiByteToWideChar", "WideCharToMultiByte",
-    "GetCommandLineW",       "FindResourceW",      "FindResourceExW",    "EnumResourceTypesW",
-    "EnumResourceNamesW",    "EnumResourceLanguagesW", "GetCharWidthW"};
+    "GetTextExtentPoint32W", "TextOutW", "ExtTextOutW", "MessageBoxW", "MessageBoxExW", "lstrlenW",
+    "MultiByteToWideChar", "WideCharToMultiByte", "GetCommandLineW", "FindResourceW", "FindResourceExW",
+    "EnumResourceTypesW", "EnumResourceNamesW", "EnumResourceLanguagesW", "GetCharWidthW"};
 
 #ifdef _WIN64
 constexpr std::size_t kLastErrorInTeb = 0x68;
@@ -476,6 +475,9 @@ void Launcher::OnGetProcAddress(DWORD threadId, const Stub& self, Registers& reg
             lookup.outcome = "stub";
             Return(registers, StubAddress(*index), gpaBytes);
         }
+        return;
+    }
+    if (!m_lookupReturn) {
         return;
     }
     // On NT the real function is wanted behind the stub: the real lookup runs and
