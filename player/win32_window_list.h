@@ -9,20 +9,10 @@ namespace nowplaying {
 
 class Win32WindowList final : public WindowList {
 public:
-    Win32WindowList();
-
     WindowHandle First(WindowHandle hOwn) override;
     WindowHandle Next(WindowHandle h) override;
     std::uint32_t Style(WindowHandle h) override;
     std::size_t ReadTitle(WindowHandle h, std::u16string& title) override;
-
-private:
-    std::size_t ReadTitleAnsi(WindowHandle h, std::u16string& title);
-
-    // The 95 family reads titles through the ANSI functions; NT through the wide
-    // ones, so that characters outside the ANSI code page arrive intact.
-    bool m_bAnsiTitles;
-    std::string m_ansiBuffer;
 };
 
 } // namespace nowplaying
