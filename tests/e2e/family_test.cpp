@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -147,9 +148,13 @@ class FamilyProgram : public ::testing::TestWithParam<Launch> {};
 
 // Launch to window, printed for each way of starting. The runtime's start-up calls
 // GetStartupInfoW and CreateSemaphoreW, stubs on the 95 family: the program must
-// come up all the same.
+// come up all the same. Under the 95 family's DLLs it is told the 95 family's version.
 TEST_P(FamilyProgram, StartsAndShowsItsWindow)
 {
+    std::optional<EmulatedVersion> version;
+    if (GetParam() == Launch::Family95) {
+        version.emplace(L"nowplaying.exe", L"win98");
+    }
     const std::wstring countsPath = NewTempDir() + L"\\counts.txt";
     const auto startedAt = std::chrono::steady_clock::now();
     Process program(L"nowplaying.exe", L"", GetParam(), countsPath);

@@ -367,6 +367,25 @@ ScopedUserDword::~ScopedUserDword()
     RegCloseKey(handle);
 }
 
+EmulatedVersion::EmulatedVersion(const wchar_t* exe, const wchar_t* version)
+    : m_key(std::wstring(L"Software\\Wine\\AppDefaults\\") + exe)
+{
+    HKEY key = nullptr;
+    const LONG created =
+        RegCreateKeyExW(HKEY_CURRENT_USER, m_key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    EXPECT_EQ(created, ERROR_SUCCESS);
+    if (created == ERROR_SUCCESS) {
+        RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>((std::wcslen(version) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+}
+
+EmulatedVersion::~EmulatedVersion()
+{
+    RegDeleteKeyW(HKEY_CURRENT_USER, m_key.c_str());
+}
+
 std::vector<std::uint8_t> ExpectedPayload(const std::wstring& song)
 {
     const std::wstring text = L"\\0Music\\0\\0" + song + L"\\0\\0\\0\\0\\0" + std::wstring(1, L'\0');

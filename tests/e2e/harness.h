@@ -149,6 +149,19 @@ private:
     std::optional<DWORD> m_previous;
 };
 
+// Wine's Windows version for one program alone (by its file name), for the life of
+// the object.
+class EmulatedVersion {
+public:
+    EmulatedVersion(const wchar_t* exe, const wchar_t* version);
+    ~EmulatedVersion();
+    EmulatedVersion(const EmulatedVersion&) = delete;
+    EmulatedVersion& operator=(const EmulatedVersion&) = delete;
+
+private:
+    std::wstring m_key;
+};
+
 // The payload bytes the program must send for song.
 std::vector<std::uint8_t> ExpectedPayload(const std::wstring& song);
 

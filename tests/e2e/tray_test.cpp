@@ -28,29 +28,6 @@ struct HostLine {
     std::vector<std::string> fields;
 };
 
-// Sets Wine's Windows version for the test host alone, for the life of the object.
-class EmulatedVersion {
-public:
-    explicit EmulatedVersion(const wchar_t* version)
-    {
-        HKEY key = nullptr;
-        const LONG created = RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                             nullptr);
-        EXPECT_EQ(created, ERROR_SUCCESS);
-        if (created == ERROR_SUCCESS) {
-            RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                           static_cast<DWORD>((std::wcslen(version) + 1) * sizeof(wchar_t)));
-            RegCloseKey(key);
-        }
-    }
-    ~EmulatedVersion() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
-    EmulatedVersion(const EmulatedVersion&) = delete;
-    EmulatedVersion& operator=(const EmulatedVersion&) = delete;
-
-private:
-    static constexpr wchar_t kKey[] = L"Software\\Wine\\AppDefaults\\tray_host.exe";
-};
-
 class TrayHost {
 public:
     TrayHost()
@@ -200,7 +177,7 @@ TEST_P(TrayVersions, IconInTheChosenLayoutComesAndGoes)
     if (c.unicode && ProgramLaunch() == Launch::Family95) {
         GTEST_SKIP() << "an NT version with the 95 family's system DLLs exists nowhere";
     }
-    const EmulatedVersion emulated(c.version);
+    const EmulatedVersion emulated(kHostExe, c.version);
     const std::size_t others = VisibleTrayIcons().size();
     const long long startedAt = NowMicroseconds();
     TrayHost host;
