@@ -5,13 +5,23 @@
 #
 #   scripts/screenshots.sh [DOCS_FOLDER]     (default: docs/; writes about.png, tray-menu.png)
 #
+# With NOWPLAYING_EMULATE_95=1 the program runs as on Windows 98: Wine reports that
+# version, and family_launcher.exe makes the wide functions fail as they do there; the
+# pictures are then about-win98.png and tray-menu-win98.png.
+#
 # Needs a finished build (make build) and xwd and ImageMagick (scripts/install-deps.sh).
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 docs=${1:-$nowplaying_root/docs}
-out="$docs/about.png"
 bin="$nowplaying_root/build/$(wine_build_preset)/bin"
 [ -x "$bin/nowplaying.exe" ] || { echo "screenshot: build first (make build)" >&2; exit 1; }
+suffix=
+program=("$bin/nowplaying.exe")
+if [ "${NOWPLAYING_EMULATE_95:-}" = 1 ]; then
+  suffix=-win98
+  program=("$bin/family_launcher.exe" --family 95 "$bin/nowplaying.exe")
+fi
+out="$docs/about$suffix.png"
 
 # A prefix of its own, in which Wine draws the window frames itself instead of
 # leaving them to the X window manager, so the picture shows the Windows frame.
@@ -24,9 +34,14 @@ wine_session_start private
 if [ -d /usr/share/wine/fonts ]; then
   cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
+if [ -n "$suffix" ]; then
+  "$WINE_LOADER" reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
+else
+  "$WINE_LOADER" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+fi
 
 "$WINE_LOADER" "$bin/standin_player.exe" --title "1. The Stand-ins - Window Title Blues - Winamp" >/dev/null 2>&1 &
-"$WINE_LOADER" "$bin/nowplaying.exe" >/dev/null 2>&1 &
+"$WINE_LOADER" "${program[@]}" >/dev/null 2>&1 &
 
 window=
 for _ in $(seq 1 150); do
@@ -48,9 +63,11 @@ sleep 1
 tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1)
 [ -n "$tray" ] || { echo "screenshot: Wine's tray window did not appear" >&2; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$tray")"
-xdotool mousemove $((X + 10)) $((Y + 10)) click 3
+# The icon sits at the bottom left of the tray window's client area, below the
+# caption that Wine draws.
+xdotool mousemove $((X + 10)) $((Y + HEIGHT - 10)) click 3
 sleep 1
-menu="$docs/tray-menu.png"
+menu="$docs/tray-menu$suffix.png"
 xwd -root -silent | convert xwd:- -crop "$((WIDTH + 40))x$((HEIGHT + 90))+$((X > 4 ? X - 4 : 0))+$((Y > 4 ? Y - 4 : 0))" +repage -strip "png:$menu"
 xdotool key Escape
 echo "screenshot: $menu ($(identify -format '%wx%h' "$menu"))"
