@@ -1,5 +1,6 @@
 #include "win32_window_list.h"
 
+#include "player/title_read.h"
 #include "win32/text.h"
 
 #include <windows.h>
@@ -11,34 +12,44 @@ HWND ToHwnd(WindowHandle h)
 {
     return reinterpret_cast<HWND>(h);
 }
-WindowHandle FromHwnd(HWND h)
+
+BOOL CALLBACK AddToSnapshot(HWND h, LPARAM lParam)
 {
-    return reinterpret_cast<WindowHandle>(h);
+    reinterpret_cast<std::vector<WindowHandle>*>(lParam)->push_back(reinterpret_cast<WindowHandle>(h));
+    return TRUE;
 }
+
+struct WideTitleCalls final : TitleCalls<char16_t> {
+    int CopyTitle(WindowHandle h, char16_t* buffer, int capacity) override
+    {
+        return GetWindowTextW(ToHwnd(h), win32::Wide(buffer), capacity);
+    }
+    int TitleLength(WindowHandle h) override { return GetWindowTextLengthW(ToHwnd(h)); }
+};
+
+struct AnsiTitleCalls final : TitleCalls<char> {
+    int CopyTitle(WindowHandle h, char* buffer, int capacity) override
+    {
+        return GetWindowTextA(ToHwnd(h), buffer, capacity);
+    }
+    int TitleLength(WindowHandle h) override { return GetWindowTextLengthA(ToHwnd(h)); }
+};
 } // namespace
 
 Win32WindowList::Win32WindowList() : m_bAnsiTitles(win32::IsWindows95Family()) {}
 
-WindowHandle Win32WindowList::First(WindowHandle hOwn)
+// EnumWindows builds its list of handles before the first callback, and it gives
+// them topmost first: unlike a chain of GetWindow calls, a window restacked while
+// the scan runs is neither skipped nor met twice.
+void Win32WindowList::Snapshot(std::vector<WindowHandle>& handles)
 {
-    return FromHwnd(GetWindow(ToHwnd(hOwn), GW_HWNDFIRST));
-}
-
-WindowHandle Win32WindowList::Next(WindowHandle h)
-{
-    return FromHwnd(GetWindow(ToHwnd(h), GW_HWNDNEXT));
+    handles.clear();
+    EnumWindows(AddToSnapshot, reinterpret_cast<LPARAM>(&handles));
 }
 
 std::uint32_t Win32WindowList::Style(WindowHandle h)
 {
-    return static_cast<std::uint32_t>(GetWindowLongW(ToHwnd(h), GWL_STYLE));
-}
-
-// A title can change between the length query and the copy. The buffer keeps one
-// character more than the length asked for: a copy that fills it means the title
-// grew meanwhile and was cut, so it is read again instead of being taken whole.
-namespace {
-constexpr int kReadAttempts = 3;
+    return static_cast<std::uint32_t>(GetWindowLongA(ToHwnd(h), GWL_STYLE));
 }
 
 std::size_t Win32WindowList::ReadTitle(WindowHandle h, std::u16string& title)
@@ -46,47 +57,22 @@ std::size_t Win32WindowList::ReadTitle(WindowHandle h, std::u16string& title)
     if (m_bAnsiTitles) {
         return ReadTitleAnsi(h, title);
     }
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        const int length = GetWindowTextLengthW(ToHwnd(h));
-        if (length <= 0) {
-            break;
-        }
-        title.resize(static_cast<std::size_t>(length) + 2);
-        const int copied = GetWindowTextW(ToHwnd(h), win32::Wide(title.data()), length + 2);
-        if (copied <= length) {
-            title.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-            return title.size();
-        }
-    }
-    title.clear();
-    return 0;
+    WideTitleCalls calls;
+    const std::size_t length = ReadWholeTitle(calls, h, m_wideBuffer);
+    title.assign(m_wideBuffer.data(), length);
+    return length;
 }
 
 std::size_t Win32WindowList::ReadTitleAnsi(WindowHandle h, std::u16string& title)
 {
-    title.clear();
-    int copied = 0;
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        const int length = GetWindowTextLengthA(ToHwnd(h));
-        if (length <= 0) {
-            return 0;
-        }
-        m_ansiBuffer.resize(static_cast<std::size_t>(length) + 2);
-        copied = GetWindowTextA(ToHwnd(h), m_ansiBuffer.data(), length + 2);
-        if (copied <= length) {
-            break;
-        }
-        copied = 0;
-    }
-    if (copied <= 0) {
-        return 0;
-    }
-    const int wide = MultiByteToWideChar(CP_ACP, 0, m_ansiBuffer.data(), copied, nullptr, 0);
-    if (wide <= 0) {
-        return 0;
-    }
-    title.resize(static_cast<std::size_t>(wide));
-    MultiByteToWideChar(CP_ACP, 0, m_ansiBuffer.data(), copied, win32::Wide(title.data()), wide);
+    AnsiTitleCalls calls;
+    const std::size_t bytes = ReadWholeTitle(calls, h, m_ansiBuffer);
+    // No code page makes more UTF-16 units of a text than it has bytes.
+    title.resize(bytes);
+    const int wide = bytes > 0 ? MultiByteToWideChar(CP_ACP, 0, m_ansiBuffer.data(), static_cast<int>(bytes),
+                                                     win32::Wide(title.data()), static_cast<int>(bytes))
+                               : 0;
+    title.resize(wide > 0 ? static_cast<std::size_t>(wide) : 0);
     return title.size();
 }
 

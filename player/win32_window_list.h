@@ -4,6 +4,7 @@
 #include "window_scan.h"
 
 #include <string>
+#include <vector>
 
 namespace nowplaying {
 
@@ -11,8 +12,7 @@ class Win32WindowList final : public WindowList {
 public:
     Win32WindowList();
 
-    WindowHandle First(WindowHandle hOwn) override;
-    WindowHandle Next(WindowHandle h) override;
+    void Snapshot(std::vector<WindowHandle>& handles) override;
     std::uint32_t Style(WindowHandle h) override;
     std::size_t ReadTitle(WindowHandle h, std::u16string& title) override;
 
@@ -22,6 +22,8 @@ private:
     // The 95 family reads titles through the ANSI functions; NT through the wide
     // ones, so that characters outside the ANSI code page arrive intact.
     bool m_bAnsiTitles;
+    // Kept from one scan to the next, so that a title is read with one call.
+    std::u16string m_wideBuffer;
     std::string m_ansiBuffer;
 };
 

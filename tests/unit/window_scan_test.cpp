@@ -1,10 +1,15 @@
 #include "player/window_scan.h"
 
+#include "player/title_read.h"
+
 #include "fake_windows.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace nowplaying {
 namespace {
@@ -93,19 +98,53 @@ TEST(WindowScan, NoPlayerGivesEmptySong)
     EXPECT_EQ(scanner.WindowCount(), 1);
 }
 
-TEST(WindowScan, FullListStoresFirst1001AndStopsReading)
+// 1500 candidates: the list keeps the first 1001, and the player may be anywhere.
+struct CrowdedCase {
+    const char* name;
+    std::vector<std::pair<std::size_t, std::u16string>> players; // candidate index, title
+    std::u16string song;
+};
+
+void PrintTo(const CrowdedCase& crowded, std::ostream* os)
+{
+    *os << crowded.name;
+}
+
+class CrowdedDesktop : public ::testing::TestWithParam<CrowdedCase> {};
+
+TEST_P(CrowdedDesktop, ListKeeps1001AndTheLowestPlayerStillWins)
 {
     FakeWindowList list;
     for (int i = 0; i < 1500; ++i) {
         list.Add(u"Window " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)));
     }
-    list.windows[1000].title = u"1. Last stored - Winamp";
-    list.windows[1001].title = u"1. Beyond the list - Winamp";
+    for (const auto& [index, title] : GetParam().players) {
+        list.windows[index].title = title;
+    }
     modWinamp scanner;
-    EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"Last stored");
+    EXPECT_EQ(scanner.GetCurrentSong(list, 0), GetParam().song);
     EXPECT_EQ(scanner.WindowCount(), modWinamp::MAX_WINDOW_INDEX + 1);
-    EXPECT_EQ(list.titleReads, 1001);
+    EXPECT_EQ(scanner.Entry(modWinamp::MAX_WINDOW_INDEX).hWindow, list.windows[1000].handle);
+    EXPECT_EQ(scanner.Entry(modWinamp::MAX_WINDOW_INDEX).sWindowTitle, list.windows[1000].title);
+    EXPECT_EQ(list.titleReads, 1500);
+
+    for (const auto& [index, title] : GetParam().players) {
+        list.windows[index].title = u"Editor";
+    }
+    EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"") << "the player that left is forgotten";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Players, CrowdedDesktop,
+    ::testing::Values(
+        CrowdedCase{"LastStoredAboveFirstBeyond",
+                    {{1000, u"1. Last stored - Winamp"}, {1001, u"1. Beyond the list - Winamp"}},
+                    u"Beyond the list"},
+        CrowdedCase{"OnlyStored", {{1000, u"1. Last stored - Winamp"}}, u"Last stored"},
+        CrowdedCase{"LowestOfAll", {{1499, u"1. Bottom - Winamp"}}, u"Bottom"},
+        CrowdedCase{"LowerOfTwoBeyond", {{1100, u"1. Higher - Winamp"}, {1300, u"1. Lower - Winamp"}}, u"Lower"},
+        CrowdedCase{"EmptySongBeyondWins", {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(WindowScan, ShorterRescanForgetsEarlierEntries)
 {
@@ -117,6 +156,90 @@ TEST(WindowScan, ShorterRescanForgetsEarlierEntries)
     list.windows.pop_back();
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"");
     EXPECT_EQ(scanner.WindowCount(), 1);
+}
+
+// A window whose title changes as the calls go: titles[i] from the i-th call on.
+template <typename Char>
+struct ScriptedTitle final : TitleCalls<Char> {
+    std::vector<std::basic_string<Char>> titles;
+    std::vector<std::string> calls;
+
+    const std::basic_string<Char>& Now() const { return titles[std::min(calls.size(), titles.size() - 1)]; }
+    int CopyTitle(WindowHandle, Char* buffer, int capacity) override
+    {
+        const std::size_t n = std::min(Now().size(), static_cast<std::size_t>(capacity) - 1);
+        std::copy_n(Now().begin(), n, buffer);
+        buffer[n] = Char{};
+        calls.push_back("copy " + std::to_string(capacity));
+        return static_cast<int>(n);
+    }
+    int TitleLength(WindowHandle) override
+    {
+        const int length = static_cast<int>(Now().size());
+        calls.push_back("length");
+        return length;
+    }
+};
+
+std::u16string Chars(std::size_t count)
+{
+    return std::u16string(count, u'x');
+}
+
+struct TitleReadCase {
+    const char* name;
+    std::vector<std::u16string> titles;
+    std::u16string read;
+    std::vector<std::string> calls;
+};
+
+void PrintTo(const TitleReadCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TitleRead : public ::testing::TestWithParam<TitleReadCase> {};
+
+TEST_P(TitleRead, OneCopyWhileItFitsAndOnlyWholeTitles)
+{
+    ScriptedTitle<char16_t> window;
+    window.titles = GetParam().titles;
+    std::u16string buffer;
+    const std::size_t length = ReadWholeTitle(window, 1, buffer);
+    EXPECT_EQ(buffer.substr(0, length), GetParam().read);
+    EXPECT_EQ(window.calls, GetParam().calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Titles, TitleRead,
+    ::testing::Values(
+        TitleReadCase{"Fits", {u"1. Song - Winamp"}, u"1. Song - Winamp", {"copy 512"}},
+        TitleReadCase{"Empty", {u""}, u"", {"copy 512"}},
+        TitleReadCase{"FillsTheBuffer", {Chars(511)}, Chars(511), {"copy 512", "length", "copy 513"}},
+        TitleReadCase{"LongerThanTheBuffer", {Chars(600)}, Chars(600), {"copy 512", "length", "copy 602"}},
+        TitleReadCase{"GrowsBeforeTheLength", {Chars(600), Chars(700)}, Chars(700), {"copy 512", "length", "copy 702"}},
+        TitleReadCase{"GrowsBeforeTheSecondCopy",
+                      {Chars(600), Chars(600), Chars(700)},
+                      Chars(700),
+                      {"copy 512", "length", "copy 602", "length", "copy 702"}},
+        TitleReadCase{"ShrinksAfterAFullCopy", {Chars(600), u"1. S - Winamp"}, u"1. S - Winamp",
+                      {"copy 512", "length", "copy 15"}},
+        TitleReadCase{"GoneAfterAFullCopy", {Chars(600), u""}, u"", {"copy 512", "length"}},
+        TitleReadCase{"GrowsAtEveryCopy",
+                      {Chars(600), Chars(600), Chars(700), Chars(700), Chars(800), Chars(800), Chars(900)},
+                      u"",
+                      {"copy 512", "length", "copy 602", "length", "copy 702", "length", "copy 802"}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(TitleRead, KeptBufferTakesALongTitleInOneCopyNextTime)
+{
+    ScriptedTitle<char> window;
+    window.titles = {std::string(600, 'a')};
+    std::string buffer;
+    EXPECT_EQ(ReadWholeTitle(window, 1, buffer), 600u);
+    window.calls.clear();
+    EXPECT_EQ(ReadWholeTitle(window, 1, buffer), 600u);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"copy 602"}));
 }
 
 } // namespace
