@@ -3,16 +3,17 @@
 #include "app/about_layout.h"
 #include "app/resources/resource.h"
 #include "messenger/now_playing.h"
+#include "win32/api.h"
 #include "win32/dpi.h"
 
-#include <cwchar>
+#include <string_view>
 
 namespace nowplaying {
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"nowplaying.frmMain";
-constexpr wchar_t kCaption[] = L"About";
+constexpr char16_t kWindowClass[] = u"nowplaying.frmMain";
+constexpr char16_t kCaption[] = u"About";
 // Fixed size: no sizing border, no minimize or maximize box; the close box stays.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = 0;
@@ -21,19 +22,19 @@ constexpr UINT kWmDpiChanged = 0x02E0;
 
 static_assert(ID_CMD_OK == IDOK, "Enter in the window must click cmdOk");
 
-const wchar_t* ControlCaption(int id)
+const char16_t* ControlCaption(int id)
 {
     switch (id) {
     case ID_LBL1:
-        return L"'What I'm listening to' in Winamp plugin for MSN Messenger 7.";
+        return u"'What I'm listening to' in Winamp plugin for MSN Messenger 7.";
     case ID_LBL2:
-        return L"nowplaying version " NOWPLAYING_VERSION_TEXT;
+        return u"nowplaying version " NOWPLAYING_VERSION_TEXT;
     case ID_CMD_OK:
-        return L"Ok";
+        return u"Ok";
     case ID_LBL3:
-        return L"Currently Listening to:";
+        return u"Currently Listening to:";
     default:
-        return L"";
+        return u"";
     }
 }
 
@@ -48,10 +49,12 @@ CaptionFit TightestCaption(HDC dc, HFONT font, int dpi)
     CaptionFit tightest{0, 1};
     const HGDIOBJ previous = SelectObject(dc, font);
     for (const AboutControl& control : ABOUT_CONTROLS) {
-        const wchar_t* caption = ControlCaption(control.id);
+        const std::u16string_view caption = ControlCaption(control.id);
         SIZE extent{};
+        // GetTextExtentPoint32W is one of the few wide functions that the 95 family implements.
         if (control.kind != ControlKind::Label ||
-            !GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent)) {
+            !GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(caption.data()),
+                                   static_cast<int>(caption.size()), &extent)) {
             continue;
         }
         const int available = ToPixels(control.twips, dpi).Width();
@@ -77,7 +80,7 @@ win32::UniqueFont CreateCaptionFont(HWND hWnd, UINT dpi)
     const HDC dc = GetDC(hWnd);
     win32::UniqueFont font;
     for (;;) {
-        font.reset(CreateFontIndirectW(&logFont));
+        font.reset(win32::CreateFontIndirectT(logFont));
         if (!font || dc == nullptr) {
             break;
         }
@@ -97,8 +100,8 @@ win32::UniqueFont CreateCaptionFont(HWND hWnd, UINT dpi)
 win32::UniqueIcon LoadAppIcon(HINSTANCE instance, int metric, UINT dpi)
 {
     const int size = win32::SystemMetricForDpi(metric, dpi);
-    return win32::UniqueIcon(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_NOWPLAYING), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+    return win32::UniqueIcon(
+        static_cast<HICON>(win32::LoadImageT(instance, IDI_NOWPLAYING, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 } // namespace
@@ -107,28 +110,23 @@ frmMain::frmMain(HINSTANCE instance) : m_hInstance(instance), m_trayPlatform(ins
 
 bool frmMain::Load()
 {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &frmMain::WindowProc;
-    wc.hInstance = m_hInstance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);
+    constexpr int kArrowCursor = 32512; // IDC_ARROW
+    win32::RegisterClassExT({kWindowClass, &frmMain::WindowProc, m_hInstance, win32::LoadSystemCursorT(kArrowCursor),
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 
     // An owned window has no taskbar button, yet keeps a normal caption with the
     // window icon (a tool window would get a small caption without an icon). The
     // owner is never shown.
-    m_owner.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, m_hInstance,
-                                  nullptr));
+    m_owner.reset(
+        win32::CreateWindowExT(0, u"STATIC", u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, m_hInstance, nullptr));
 
     // Sized for the system DPI first; ApplyDpi corrects it once the window's own
     // DPI (that of its monitor) is known.
     const UINT systemDpi = win32::SystemDpi();
     const PixelSize client = AboutClientSize(static_cast<int>(systemDpi));
     const SIZE outer = win32::WindowSizeForClient(client.width, client.height, kStyle, kExStyle, systemDpi);
-    HWND hWnd = CreateWindowExW(kExStyle, kWindowClass, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                outer.cx, outer.cy, m_owner.get(), nullptr, m_hInstance, this);
+    HWND hWnd = win32::CreateWindowExT(kExStyle, kWindowClass, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       outer.cx, outer.cy, m_owner.get(), nullptr, m_hInstance, this);
     if (hWnd == nullptr) {
         return false;
     }
@@ -178,7 +176,7 @@ void frmMain::MenuClick(std::int32_t, std::u16string_view sKey)
     } else if (sKey == KEY_EXIT) {
         // Posted, not done here: the component is still inside ShowMenu, and the
         // close destroys it.
-        PostMessageW(m_hWnd.get(), WM_CLOSE, 0, 0);
+        win32::PostMessageT(m_hWnd.get(), WM_CLOSE, 0, 0);
     }
 }
 
@@ -188,10 +186,10 @@ void frmMain::CreateControls()
         const bool button = control.kind == ControlKind::DefaultButton;
         const DWORD style = WS_CHILD | WS_VISIBLE |
                             (button ? WS_TABSTOP | BS_DEFPUSHBUTTON : SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS);
-        HWND hControl = CreateWindowExW(0, button ? L"BUTTON" : L"STATIC", ControlCaption(control.id), style, 0,
-                                        0, 0, 0, m_hWnd.get(),
-                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                                        m_hInstance, nullptr);
+        HWND hControl = win32::CreateWindowExT(0, button ? u"BUTTON" : u"STATIC", ControlCaption(control.id), style,
+                                               0, 0, 0, 0, m_hWnd.get(),
+                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                               m_hInstance, nullptr);
         if (control.id == ID_LBL_SONG) {
             m_lblSong = win32::StaticLabel(hControl);
         }
@@ -206,7 +204,7 @@ void frmMain::ApplyDpi(UINT dpi, const RECT* suggested)
     win32::UniqueFont font = CreateCaptionFont(hWnd, dpi);
     if (font) {
         for (const AboutControl& control : ABOUT_CONTROLS) {
-            SendDlgItemMessageW(hWnd, control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+            win32::SendDlgItemMessageT(hWnd, control.id, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
         }
         m_font = std::move(font); // the old font is deleted only now that no control uses it
     }
@@ -219,8 +217,8 @@ void frmMain::ApplyDpi(UINT dpi, const RECT* suggested)
 
     win32::UniqueIcon bigIcon = LoadAppIcon(m_hInstance, SM_CXICON, dpi);
     win32::UniqueIcon smallIcon = LoadAppIcon(m_hInstance, SM_CXSMICON, dpi);
-    SendMessageW(hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
-    SendMessageW(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    win32::SendMessageT(hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+    win32::SendMessageT(hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
     if (m_frmSysTray) {
         // The notification area shows the window's small icon: it takes the new one
         // before the old one is destroyed.
@@ -264,12 +262,11 @@ void frmMain::Timer1_Tick()
 LRESULT CALLBACK frmMain::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        win32::SetWindowLongPtrT(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(win32::CreateParam(lParam)));
     }
-    auto* self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<frmMain*>(win32::GetWindowLongPtrT(hWnd, GWLP_USERDATA));
     if (self == nullptr) {
-        return DefWindowProcW(hWnd, message, wParam, lParam);
+        return win32::DefWindowProcT(hWnd, message, wParam, lParam);
     }
     return self->HandleMessage(hWnd, message, wParam, lParam);
 }
@@ -313,7 +310,7 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcW(hWnd, message, wParam, lParam);
+        return win32::DefWindowProcT(hWnd, message, wParam, lParam);
     }
 }
 

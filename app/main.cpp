@@ -1,4 +1,5 @@
 #include "frm_main.h"
+#include "win32/api.h"
 #include "win32/dll_search.h"
 
 #include <windows.h>
@@ -14,10 +15,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // detected; Ok hides it and the program goes on in the background.
     form.Show();
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(form.Handle(), &msg)) {
+    while (nowplaying::win32::GetMessageT(msg) > 0) {
+        if (!nowplaying::win32::IsDialogMessageT(form.Handle(), msg)) {
             TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            nowplaying::win32::DispatchMessageT(msg);
         }
     }
     return static_cast<int>(msg.wParam);

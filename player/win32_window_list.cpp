@@ -1,7 +1,6 @@
 #include "win32_window_list.h"
 
-#include "player/title_read.h"
-#include "win32/text.h"
+#include "win32/api.h"
 
 #include <windows.h>
 
@@ -19,24 +18,14 @@ BOOL CALLBACK AddToSnapshot(HWND h, LPARAM lParam)
     return TRUE;
 }
 
-struct WideTitleCalls final : TitleCalls<char16_t> {
-    int CopyTitle(WindowHandle h, char16_t* buffer, int capacity) override
+struct Win32TitleCalls final : TitleCalls {
+    int CopyTitle(WindowHandle h, std::u16string& title, int capacity) override
     {
-        return GetWindowTextW(ToHwnd(h), win32::Wide(buffer), capacity);
+        return win32::GetWindowTextT(ToHwnd(h), title, capacity);
     }
-    int TitleLength(WindowHandle h) override { return GetWindowTextLengthW(ToHwnd(h)); }
-};
-
-struct AnsiTitleCalls final : TitleCalls<char> {
-    int CopyTitle(WindowHandle h, char* buffer, int capacity) override
-    {
-        return GetWindowTextA(ToHwnd(h), buffer, capacity);
-    }
-    int TitleLength(WindowHandle h) override { return GetWindowTextLengthA(ToHwnd(h)); }
+    int TitleLength(WindowHandle h) override { return win32::GetWindowTextLengthT(ToHwnd(h)); }
 };
 } // namespace
-
-Win32WindowList::Win32WindowList() : m_bAnsiTitles(win32::IsWindows95Family()) {}
 
 // EnumWindows builds its list of handles before the first callback, and it gives
 // them topmost first: unlike a chain of GetWindow calls, a window restacked while
@@ -49,31 +38,16 @@ void Win32WindowList::Snapshot(std::vector<WindowHandle>& handles)
 
 std::uint32_t Win32WindowList::Style(WindowHandle h)
 {
+    // The style carries no text: the ANSI function works on every family.
     return static_cast<std::uint32_t>(GetWindowLongA(ToHwnd(h), GWL_STYLE));
 }
 
 std::size_t Win32WindowList::ReadTitle(WindowHandle h, std::u16string& title)
 {
-    if (m_bAnsiTitles) {
-        return ReadTitleAnsi(h, title);
-    }
-    WideTitleCalls calls;
-    const std::size_t length = ReadWholeTitle(calls, h, m_wideBuffer);
-    title.assign(m_wideBuffer.data(), length);
+    Win32TitleCalls calls;
+    const std::size_t length = m_titleReader.Read(calls, h, m_buffer);
+    title.assign(m_buffer, 0, length);
     return length;
-}
-
-std::size_t Win32WindowList::ReadTitleAnsi(WindowHandle h, std::u16string& title)
-{
-    AnsiTitleCalls calls;
-    const std::size_t bytes = ReadWholeTitle(calls, h, m_ansiBuffer);
-    // No code page makes more UTF-16 units of a text than it has bytes.
-    title.resize(bytes);
-    const int wide = bytes > 0 ? MultiByteToWideChar(CP_ACP, 0, m_ansiBuffer.data(), static_cast<int>(bytes),
-                                                     win32::Wide(title.data()), static_cast<int>(bytes))
-                               : 0;
-    title.resize(wide > 0 ? static_cast<std::size_t>(wide) : 0);
-    return title.size();
 }
 
 } // namespace nowplaying

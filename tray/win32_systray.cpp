@@ -1,6 +1,7 @@
 #include "win32_systray.h"
 
 #include "tray/version_resource.h"
+#include "win32/api.h"
 #include "win32/text.h"
 
 #include <shellapi.h>
@@ -12,8 +13,8 @@ namespace nowplaying::tray {
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"nowplaying.frmSystray";
-constexpr wchar_t kCaption[] = L"SysTray Interface";
+constexpr char16_t kWindowClass[] = u"nowplaying.frmSystray";
+constexpr char16_t kCaption[] = u"SysTray Interface";
 
 // The records are built byte by byte; they must match the platform's own
 // structures for this build's pointer size.
@@ -53,6 +54,16 @@ HWND ToHwnd(NativeHandle h)
     return reinterpret_cast<HWND>(h);
 }
 
+// Looked up at run time: the program must load on Windows 95, whose shell is not known
+// to export the wide function, and only the NT family's records are Unicode.
+BOOL NotifyIconWide(DWORD message, NOTIFYICONDATAW* record)
+{
+    using ShellNotifyIconWFn = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
+    static const auto shellNotifyIconW = reinterpret_cast<ShellNotifyIconWFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("shell32.dll"), "Shell_NotifyIconW")));
+    return shellNotifyIconW != nullptr && shellNotifyIconW(message, record);
+}
+
 template <typename Record>
 void CopyRecord(Record& record, const std::uint8_t* bytes, std::size_t size)
 {
@@ -62,7 +73,7 @@ void CopyRecord(Record& record, const std::uint8_t* bytes, std::size_t size)
 } // namespace
 
 Win32TrayPlatform::Win32TrayPlatform(HINSTANCE instance)
-    : m_hInstance(instance), m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated"))
+    : m_hInstance(instance), m_taskbarCreated(win32::RegisterWindowMessageT(u"TaskbarCreated"))
 {
 }
 
@@ -79,25 +90,20 @@ std::uint32_t Win32TrayPlatform::GetVersion()
 NativeHandle Win32TrayPlatform::CreateComponentWindow(TrayWindowSink& sink)
 {
     DestroyComponentWindow();
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &Win32TrayPlatform::WindowProc;
-    wc.hInstance = m_hInstance;
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExW(&wc);
+    win32::RegisterClassExT({kWindowClass, &Win32TrayPlatform::WindowProc, m_hInstance});
 
     m_sink = &sink;
     // A top-level window, never shown: a message-only window would miss the
     // shell's "TaskbarCreated" broadcast.
-    m_hWnd.reset(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                 m_hInstance, this));
+    m_hWnd.reset(win32::CreateWindowExT(WS_EX_TOOLWINDOW, kWindowClass, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr,
+                                        nullptr, m_hInstance, this));
     return reinterpret_cast<NativeHandle>(m_hWnd.get());
 }
 
 void Win32TrayPlatform::DestroyComponentWindow()
 {
     if (m_hWnd) {
-        SetWindowLongPtrW(m_hWnd.get(), GWLP_USERDATA, 0);
+        win32::SetWindowLongPtrT(m_hWnd.get(), GWLP_USERDATA, 0);
         m_hWnd.reset();
     }
     m_sink = nullptr;
@@ -108,7 +114,8 @@ NativeHandle Win32TrayPlatform::FormIcon()
     // The window's own icon is the system's application icon; a copy, so that it
     // can be owned and destroyed like any other.
     if (!m_formIcon) {
-        m_formIcon.reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+        constexpr int kApplicationIcon = 32512; // IDI_APPLICATION
+        m_formIcon.reset(CopyIcon(win32::LoadSystemIconT(kApplicationIcon)));
     }
     return reinterpret_cast<NativeHandle>(m_formIcon.get());
 }
@@ -116,7 +123,8 @@ NativeHandle Win32TrayPlatform::FormIcon()
 std::u16string Win32TrayPlatform::FileDescription()
 {
     // The program's own version resource, read in place: the platform's version
-    // library would be one more DLL for the program to load.
+    // library would be one more DLL for the program to load. FindResourceW is one of
+    // the few wide functions that the 95 family implements.
     HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
     HGLOBAL loaded = resource != nullptr ? LoadResource(nullptr, resource) : nullptr;
     const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
@@ -132,7 +140,7 @@ void Win32TrayPlatform::NotifyIcon(std::uint32_t message, const std::uint8_t* re
     if (unicode) {
         NOTIFYICONDATAW nid{};
         CopyRecord(nid, record, size);
-        Shell_NotifyIconW(message, &nid);
+        NotifyIconWide(message, &nid);
     } else {
         NOTIFYICONDATAA nid{};
         CopyRecord(nid, record, size);
@@ -156,9 +164,10 @@ std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd,
     for (const PopupItem& item : items) {
         const UINT_PTR id = static_cast<UINT_PTR>(item.index) + 1;
         if (item.separator) {
-            AppendMenuW(mnuPopup.get(), MF_SEPARATOR, id, nullptr);
+            win32::AppendMenuT(mnuPopup.get(), MF_SEPARATOR, id, nullptr);
         } else {
-            AppendMenuW(mnuPopup.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), id, win32::Wide(item.caption));
+            win32::AppendMenuT(mnuPopup.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), id,
+                               item.caption.c_str());
         }
     }
     if (defaultIndex) {
@@ -178,47 +187,27 @@ std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd,
 
 void Win32TrayPlatform::PostNull(NativeHandle hWnd)
 {
-    PostMessageW(ToHwnd(hWnd), WM_NULL, 0, 0);
+    win32::PostMessageT(ToHwnd(hWnd), WM_NULL, 0, 0);
 }
 
 std::string Win32TrayPlatform::ToAnsi(std::u16string_view text) const
 {
-    if (text.empty()) {
-        return {};
-    }
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int count = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, count, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) {
-        WideCharToMultiByte(CP_ACP, 0, wide, count, ansi.data(), bytes, nullptr, nullptr);
-    }
-    return ansi;
+    return win32::ToAnsi(text);
 }
 
 std::u16string Win32TrayPlatform::FromAnsi(std::string_view bytes) const
 {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int count = static_cast<int>(bytes.size());
-    const int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
-    std::u16string text(static_cast<std::size_t>(chars > 0 ? chars : 0), u'\0');
-    if (chars > 0) {
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, win32::Wide(text.data()), chars);
-    }
-    return text;
+    return win32::FromAnsi(bytes);
 }
 
 LRESULT CALLBACK Win32TrayPlatform::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        win32::SetWindowLongPtrT(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(win32::CreateParam(lParam)));
     }
-    auto* self = reinterpret_cast<Win32TrayPlatform*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Win32TrayPlatform*>(win32::GetWindowLongPtrT(hWnd, GWLP_USERDATA));
     if (self == nullptr || self->m_sink == nullptr) {
-        return DefWindowProcW(hWnd, message, wParam, lParam);
+        return win32::DefWindowProcT(hWnd, message, wParam, lParam);
     }
     // The sink raises events whose handlers may unload the component or destroy
     // this platform: nothing here touches either after the call.
@@ -230,7 +219,7 @@ LRESULT CALLBACK Win32TrayPlatform::WindowProc(HWND hWnd, UINT message, WPARAM w
         self->m_sink->OnShellRestart();
         return 0;
     }
-    return DefWindowProcW(hWnd, message, wParam, lParam);
+    return win32::DefWindowProcT(hWnd, message, wParam, lParam);
 }
 
 } // namespace nowplaying::tray

@@ -8,7 +8,7 @@ void RestrictDllSearchToSystem32()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-    const FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    const FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
     if (found != nullptr) {
         reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(found))(kSearchSystem32);
     }

@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "api.h"
+
 #include <cstddef>
 
 namespace nowplaying::win32 {
@@ -16,7 +18,7 @@ using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UIN
 template <typename Fn>
 Fn User32Function(const char* name)
 {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
     const FARPROC proc = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
     // Through void(*)() so that the compiler accepts the change of signature.
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
@@ -63,19 +65,18 @@ bool MessageFontForDpi(UINT dpi, LOGFONTW& font)
 {
     static const auto systemParametersInfoForDpi =
         User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+    // Only current systems have the per-DPI query, and only in its wide form. The
+    // size leaves out the padded-border member that Vista added.
     NONCLIENTMETRICSW metrics{};
-    // The size without the padded-border member that Vista added: every version
-    // from Windows 95 on accepts it, and lfMessageFont is part of it.
     metrics.cbSize = static_cast<UINT>(offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(LOGFONTW));
     if (systemParametersInfoForDpi != nullptr &&
         systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
         font = metrics.lfMessageFont;
         return true;
     }
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+    if (!GetMessageFontT(font)) {
         return false;
     }
-    font = metrics.lfMessageFont;
     font.lfHeight = Rescale(font.lfHeight, SystemDpi(), dpi);
     return true;
 }

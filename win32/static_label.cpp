@@ -1,13 +1,13 @@
 #include "static_label.h"
 
-#include "text.h"
+#include "api.h"
 
 namespace nowplaying::win32 {
 
 void StaticLabel::SetCaption(std::u16string_view caption)
 {
     m_sCaption.assign(caption);
-    SetWindowTextW(m_hWnd, Wide(m_sCaption));
+    SetWindowTextT(m_hWnd, m_sCaption.c_str());
 }
 
 } // namespace nowplaying::win32

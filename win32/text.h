@@ -26,10 +26,4 @@ inline std::u16string_view Utf16(const wchar_t* text, std::size_t length)
     return {reinterpret_cast<const char16_t*>(text), length};
 }
 
-// True on the Windows 95 family, whose wide text functions are mostly stubs.
-inline bool IsWindows95Family()
-{
-    return (GetVersion() & 0x80000000u) != 0;
-}
-
 } // namespace nowplaying::win32

@@ -16,6 +16,7 @@
 #include "peers/clock.h"
 #include "peers/command_line.h"
 #include "tray/win32_systray.h"
+#include "win32/api.h"
 
 #include <windows.h>
 
@@ -26,11 +27,10 @@ namespace {
 
 using nowplaying::tray::frmSystray;
 
-constexpr wchar_t kControlClass[] = L"nowplaying.TrayHost";
+constexpr char16_t kControlClass[] = u"nowplaying.TrayHost";
 constexpr UINT kUnloadMessage = WM_APP + 1;
 
 HANDLE g_log = INVALID_HANDLE_VALUE;
-
 
 void WriteLog(const std::string& text)
 {
@@ -89,14 +89,14 @@ LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 {
     switch (message) {
     case kUnloadMessage:
-        reinterpret_cast<frmSystray*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA))->Unload();
+        reinterpret_cast<frmSystray*>(nowplaying::win32::GetWindowLongPtrT(hWnd, GWLP_USERDATA))->Unload();
         WriteLog("unloaded");
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcW(hWnd, message, wParam, lParam);
+        return nowplaying::win32::DefWindowProcT(hWnd, message, wParam, lParam);
     }
 }
 
@@ -104,10 +104,14 @@ LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 
 int wmain()
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
+    namespace win32 = nowplaying::win32;
+    // Like the program it hosts, the host calls no wide function that the 95 family lacks.
+    HINSTANCE instance = GetModuleHandleA(nullptr);
     const peers::CommandLine args;
-    g_log = CreateFileW(args.Value(L"--log", L"tray_host.log").c_str(), FILE_APPEND_DATA,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring logPath = args.Value(L"--log", L"tray_host.log");
+    g_log = CreateFileA(win32::ToAnsi({reinterpret_cast<const char16_t*>(logPath.data()), logPath.size()}).c_str(),
+                        FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
 
     nowplaying::tray::Win32TrayPlatform platform(instance);
     HostOwner owner;
@@ -122,23 +126,18 @@ int wmain()
     systray.AddMenuItem(u"-");
     systray.AddMenuItem(u"&Exit", u"exit");
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = ControlProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kControlClass;
-    RegisterClassExW(&wc);
-    HWND control = CreateWindowExW(0, kControlClass, L"Tray test host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                   instance, nullptr);
+    win32::RegisterClassExT({kControlClass, ControlProc, instance});
+    HWND control = win32::CreateWindowExT(0, kControlClass, u"Tray test host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                          instance, nullptr);
     if (control == nullptr) {
         return 1;
     }
-    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&systray));
+    win32::SetWindowLongPtrT(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&systray));
 
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (win32::GetMessageT(msg) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+        win32::DispatchMessageT(msg);
     }
     systray.Unload();
     WriteLog("exit");

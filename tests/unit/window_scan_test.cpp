@@ -159,19 +159,16 @@ TEST(WindowScan, ShorterRescanForgetsEarlierEntries)
 }
 
 // A window whose title changes as the calls go: titles[i] from the i-th call on.
-template <typename Char>
-struct ScriptedTitle final : TitleCalls<Char> {
-    std::vector<std::basic_string<Char>> titles;
+struct ScriptedTitle final : TitleCalls {
+    std::vector<std::u16string> titles;
     std::vector<std::string> calls;
 
-    const std::basic_string<Char>& Now() const { return titles[std::min(calls.size(), titles.size() - 1)]; }
-    int CopyTitle(WindowHandle, Char* buffer, int capacity) override
+    const std::u16string& Now() const { return titles[std::min(calls.size(), titles.size() - 1)]; }
+    int CopyTitle(WindowHandle, std::u16string& title, int capacity) override
     {
-        const std::size_t n = std::min(Now().size(), static_cast<std::size_t>(capacity) - 1);
-        std::copy_n(Now().begin(), n, buffer);
-        buffer[n] = Char{};
+        title = Now().substr(0, static_cast<std::size_t>(capacity) - 1);
         calls.push_back("copy " + std::to_string(capacity));
-        return static_cast<int>(n);
+        return static_cast<int>(title.size());
     }
     int TitleLength(WindowHandle) override
     {
@@ -202,11 +199,12 @@ class TitleRead : public ::testing::TestWithParam<TitleReadCase> {};
 
 TEST_P(TitleRead, OneCopyWhileItFitsAndOnlyWholeTitles)
 {
-    ScriptedTitle<char16_t> window;
+    ScriptedTitle window;
     window.titles = GetParam().titles;
-    std::u16string buffer;
-    const std::size_t length = ReadWholeTitle(window, 1, buffer);
-    EXPECT_EQ(buffer.substr(0, length), GetParam().read);
+    TitleReader reader;
+    std::u16string title = u"left from an earlier read";
+    EXPECT_EQ(reader.Read(window, 1, title), GetParam().read.size());
+    EXPECT_EQ(title, GetParam().read);
     EXPECT_EQ(window.calls, GetParam().calls);
 }
 
@@ -231,15 +229,22 @@ INSTANTIATE_TEST_SUITE_P(
                       {"copy 512", "length", "copy 602", "length", "copy 702", "length", "copy 802"}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(TitleRead, KeptBufferTakesALongTitleInOneCopyNextTime)
+TEST(TitleRead, KeptCapacityTakesALongTitleInOneCopyNextTimeUpToItsBound)
 {
-    ScriptedTitle<char> window;
-    window.titles = {std::string(600, 'a')};
-    std::string buffer;
-    EXPECT_EQ(ReadWholeTitle(window, 1, buffer), 600u);
+    ScriptedTitle window;
+    window.titles = {Chars(600)};
+    TitleReader reader;
+    std::u16string title;
+    reader.Read(window, 1, title);
     window.calls.clear();
-    EXPECT_EQ(ReadWholeTitle(window, 1, buffer), 600u);
+    EXPECT_EQ(reader.Read(window, 2, title), 600u);
     EXPECT_EQ(window.calls, (std::vector<std::string>{"copy 602"}));
+
+    window.titles = {Chars(32000)};
+    reader.Read(window, 3, title);
+    window.calls.clear();
+    EXPECT_EQ(reader.Read(window, 3, title), 32000u);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"copy 4096", "length", "copy 32002"}));
 }
 
 } // namespace
