@@ -201,8 +201,11 @@ bool StandInMessenger::WaitForMessages(std::size_t count, Clock timeout) const
     return WaitUntil([&] { return Messages().size() >= count; }, timeout);
 }
 
-NowPlaying::NowPlaying() : m_process(L"nowplaying.exe", L"")
+NowPlaying::NowPlaying(Start start) : m_process(L"nowplaying.exe", L"")
 {
+    if (start == Start::Again) {
+        return;
+    }
     m_window = FindProcessWindow(m_process.Id(), L"nowplaying.frmMain", 10s);
     EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
 }
