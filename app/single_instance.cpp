@@ -9,9 +9,9 @@ namespace nowplaying {
 
 namespace {
 
-// Without a namespace prefix the name lives in the session's own namespace on the NT
-// family (with Terminal Services; before, there is one session), and the 95 family
-// has one session and knows no prefixes.
+// Without a namespace prefix the name lives in the session's own namespace wherever
+// the NT family has sessions, and the 95 family, which has one session, knows no
+// prefixes.
 constexpr char16_t kMutexName[] = u"nowplaying.running";
 // The running program creates its window a moment after its mutex, and ends a moment
 // after its window: the second start looks again for a while.
