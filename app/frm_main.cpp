@@ -12,7 +12,6 @@ namespace nowplaying {
 
 namespace {
 
-constexpr char16_t kWindowClass[] = u"nowplaying.frmMain";
 constexpr char16_t kCaption[] = u"About";
 // Fixed size: no sizing border, no minimize or maximize box; the close box stays.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
@@ -111,7 +110,7 @@ frmMain::frmMain(HINSTANCE instance) : m_hInstance(instance), m_trayPlatform(ins
 bool frmMain::Load()
 {
     constexpr int kArrowCursor = 32512; // IDC_ARROW
-    win32::RegisterClassExT({kWindowClass, &frmMain::WindowProc, m_hInstance, win32::LoadSystemCursorT(kArrowCursor),
+    win32::RegisterClassExT({WINDOW_CLASS, &frmMain::WindowProc, m_hInstance, win32::LoadSystemCursorT(kArrowCursor),
                              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
 
     // An owned window has no taskbar button, yet keeps a normal caption with the
@@ -125,7 +124,7 @@ bool frmMain::Load()
     const UINT systemDpi = win32::SystemDpi();
     const PixelSize client = AboutClientSize(static_cast<int>(systemDpi));
     const SIZE outer = win32::WindowSizeForClient(client.width, client.height, kStyle, kExStyle, systemDpi);
-    HWND hWnd = win32::CreateWindowExT(kExStyle, kWindowClass, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+    HWND hWnd = win32::CreateWindowExT(kExStyle, WINDOW_CLASS, kCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                                        outer.cx, outer.cy, m_owner.get(), nullptr, m_hInstance, this);
     if (hWnd == nullptr) {
         return false;
@@ -293,6 +292,9 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case kWmDpiChanged:
         ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case SHOW_ABOUT_MESSAGE:
+        Show();
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;

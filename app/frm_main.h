@@ -22,6 +22,9 @@ class frmMain final : public SongSender, private tray::SystrayEvents {
 public:
     static constexpr UINT_PTR TIMER1_ID = 1;
     static constexpr UINT TIMER1_INTERVAL_MS = 250;
+    static constexpr char16_t WINDOW_CLASS[] = u"nowplaying.frmMain";
+    // From a second start of the program: show the window, as the "about" command does.
+    static constexpr UINT SHOW_ABOUT_MESSAGE = WM_APP + 1;
 
     explicit frmMain(HINSTANCE instance);
 

@@ -1,4 +1,5 @@
 #include "frm_main.h"
+#include "single_instance.h"
 #include "win32/api.h"
 #include "win32/dll_search.h"
 
@@ -7,6 +8,10 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     nowplaying::win32::RestrictDllSearchToSystem32();
+    nowplaying::SingleInstance single;
+    if (!single.Claim()) {
+        return 0;
+    }
     nowplaying::frmMain form(instance);
     if (!form.Load()) {
         return 1;

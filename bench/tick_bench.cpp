@@ -42,8 +42,13 @@ public:
 
     void SetPlayerTitle(std::u16string_view title) { m_titles.back().assign(title); }
 
-    WindowHandle First(WindowHandle) override { return 1; }
-    WindowHandle Next(WindowHandle h) override { return h < m_titles.size() ? h + 1 : 0; }
+    void Snapshot(std::vector<WindowHandle>& handles) override
+    {
+        handles.clear();
+        for (WindowHandle h = 1; h <= m_titles.size(); ++h) {
+            handles.push_back(h);
+        }
+    }
     std::uint32_t Style(WindowHandle) override { return kVisibleCaptioned; }
     std::size_t ReadTitle(WindowHandle h, std::u16string& title) override
     {

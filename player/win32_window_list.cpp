@@ -11,20 +11,29 @@ HWND ToHwnd(WindowHandle h)
 {
     return reinterpret_cast<HWND>(h);
 }
-WindowHandle FromHwnd(HWND h)
+
+BOOL CALLBACK AddToSnapshot(HWND h, LPARAM lParam)
 {
-    return reinterpret_cast<WindowHandle>(h);
+    reinterpret_cast<std::vector<WindowHandle>*>(lParam)->push_back(reinterpret_cast<WindowHandle>(h));
+    return TRUE;
 }
+
+struct Win32TitleCalls final : TitleCalls {
+    int CopyTitle(WindowHandle h, std::u16string& title, int capacity) override
+    {
+        return win32::GetWindowTextT(ToHwnd(h), title, capacity);
+    }
+    int TitleLength(WindowHandle h) override { return win32::GetWindowTextLengthT(ToHwnd(h)); }
+};
 } // namespace
 
-WindowHandle Win32WindowList::First(WindowHandle hOwn)
+// EnumWindows builds its list of handles before the first callback, and it gives
+// them topmost first: unlike a chain of GetWindow calls, a window restacked while
+// the scan runs is neither skipped nor met twice.
+void Win32WindowList::Snapshot(std::vector<WindowHandle>& handles)
 {
-    return FromHwnd(GetWindow(ToHwnd(hOwn), GW_HWNDFIRST));
-}
-
-WindowHandle Win32WindowList::Next(WindowHandle h)
-{
-    return FromHwnd(GetWindow(ToHwnd(h), GW_HWNDNEXT));
+    handles.clear();
+    EnumWindows(AddToSnapshot, reinterpret_cast<LPARAM>(&handles));
 }
 
 std::uint32_t Win32WindowList::Style(WindowHandle h)
@@ -33,27 +42,12 @@ std::uint32_t Win32WindowList::Style(WindowHandle h)
     return static_cast<std::uint32_t>(GetWindowLongA(ToHwnd(h), GWL_STYLE));
 }
 
-// A title can change between the length query and the copy. The buffer keeps one
-// character more than the length asked for: a copy that fills it means the title
-// grew meanwhile and was cut, so it is read again instead of being taken whole.
-namespace {
-constexpr int kReadAttempts = 3;
-}
-
 std::size_t Win32WindowList::ReadTitle(WindowHandle h, std::u16string& title)
 {
-    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        const int length = win32::GetWindowTextLengthT(ToHwnd(h));
-        if (length <= 0) {
-            break;
-        }
-        const int copied = win32::GetWindowTextT(ToHwnd(h), title, length + 2);
-        if (copied <= length) {
-            return title.size();
-        }
-    }
-    title.clear();
-    return 0;
+    Win32TitleCalls calls;
+    const std::size_t length = m_titleReader.Read(calls, h, m_buffer);
+    title.assign(m_buffer, 0, length);
+    return length;
 }
 
 } // namespace nowplaying

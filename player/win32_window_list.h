@@ -1,18 +1,24 @@
 #pragma once
 // The window scan's view of the real top-level window list.
 
+#include "title_read.h"
 #include "window_scan.h"
 
 #include <string>
+#include <vector>
 
 namespace nowplaying {
 
 class Win32WindowList final : public WindowList {
 public:
-    WindowHandle First(WindowHandle hOwn) override;
-    WindowHandle Next(WindowHandle h) override;
+    void Snapshot(std::vector<WindowHandle>& handles) override;
     std::uint32_t Style(WindowHandle h) override;
     std::size_t ReadTitle(WindowHandle h, std::u16string& title) override;
+
+private:
+    TitleReader m_titleReader;
+    // Kept from one scan to the next, so that a title is read with one call.
+    std::u16string m_buffer;
 };
 
 } // namespace nowplaying

@@ -24,10 +24,19 @@ std::u16string_view ExtractSongFromTitle(std::u16string_view title)
 
 void modWinamp::CollectWindowTitles(WindowList& windows, WindowHandle hOwn)
 {
+    windows.Snapshot(m_hSnapshot);
     std::size_t count = 0;
-    for (WindowHandle h = windows.First(hOwn); h != 0 && count < m_aWindows.size();
-         h = windows.Next(h)) {
+    m_bMatchBeyondList = false;
+    for (const WindowHandle h : m_hSnapshot) {
         if (h == hOwn || !IsCandidateWindow(windows.Style(h))) {
+            continue;
+        }
+        if (count == m_aWindows.size()) {
+            if (windows.ReadTitle(h, m_sTitleBeyondList) > 0 &&
+                m_sTitleBeyondList.find(PLAYER_TITLE_MARKER) != std::u16string::npos) {
+                m_sMatchBeyondList.assign(m_sTitleBeyondList);
+                m_bMatchBeyondList = true;
+            }
             continue;
         }
         WindowEntry& entry = m_aWindows[count];
@@ -42,6 +51,10 @@ void modWinamp::CollectWindowTitles(WindowList& windows, WindowHandle hOwn)
 std::u16string_view modWinamp::GetCurrentSong(WindowList& windows, WindowHandle hOwn)
 {
     CollectWindowTitles(windows, hOwn);
+    // Everything beyond the list lies lower in Z-order than everything in it.
+    if (m_bMatchBeyondList) {
+        return ExtractSongFromTitle(m_sMatchBeyondList);
+    }
     std::u16string_view song;
     for (std::int32_t i = 0; i < m_iWindowCount; ++i) {
         const std::u16string& title = m_aWindows[static_cast<std::size_t>(i)].sWindowTitle;

@@ -6,20 +6,21 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nowplaying {
 
 using WindowHandle = std::uintptr_t;
 
 // The part of the platform's window list that the scan needs. Each call maps to
-// one system call, so the Win32 adapter stays a line per method.
+// one system call (a title read to one, rarely more), so the Win32 adapter stays small.
 class WindowList {
 public:
     virtual ~WindowList() = default;
-    // First window of the top-level list (highest in Z-order); 0 when there is none.
-    virtual WindowHandle First(WindowHandle hOwn) = 0;
-    // Next window below h in Z-order; 0 ends the walk.
-    virtual WindowHandle Next(WindowHandle h) = 0;
+    // Replaces handles with the top-level windows as they stand at one moment, in
+    // Z-order, topmost first. A window restacked or destroyed during the scan is
+    // neither skipped nor met twice; handles keeps its storage between scans.
+    virtual void Snapshot(std::vector<WindowHandle>& handles) = 0;
     // The window's style bits; 0 when they cannot be read.
     virtual std::uint32_t Style(WindowHandle h) = 0;
     // Reads the title into title (reusing its storage) and returns the number of
@@ -49,7 +50,9 @@ public:
     static constexpr int MAX_WINDOW_INDEX = 1000;
 
     // Fills m_aWindows from the top of the Z-order, skipping hOwn, hidden or
-    // borderless windows and empty titles. Stops once the list is full.
+    // borderless windows and empty titles. Once the list is full, the remaining
+    // candidates are still read, and the last of them whose title carries the
+    // marker is kept apart: a player that low must not be lost.
     void CollectWindowTitles(WindowList& windows, WindowHandle hOwn);
 
     // The song of the last matching title (lowest in Z-order), or empty. The view
@@ -62,6 +65,11 @@ public:
 private:
     std::array<WindowEntry, MAX_WINDOW_INDEX + 1> m_aWindows{};
     std::int32_t m_iWindowCount = 0;
+    std::vector<WindowHandle> m_hSnapshot;
+    // Below the full list: the title being read, and the last one with the marker.
+    std::u16string m_sTitleBeyondList;
+    std::u16string m_sMatchBeyondList;
+    bool m_bMatchBeyondList = false;
 };
 
 } // namespace nowplaying

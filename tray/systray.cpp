@@ -39,6 +39,7 @@ void frmSystray::Load()
     nid.Set(RecordField::hIcon, m_platform.FormIcon());
     WriteText(TextField::szTip, m_platform.FileDescription(), CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
     nid.Set(RecordField::cbSize, static_cast<std::uint32_t>(NotifyIconDataSize()));
+    m_addRetries = 0;
     AddIcon();
 }
 
@@ -50,16 +51,21 @@ void frmSystray::AddIcon()
         // uTimeout doubles as uVersion; a balloon may have left its time-out there.
         nid.Set(RecordField::uTimeout, NOTIFY_VERSION_3);
     }
-    Send(NOTIFY_ADD);
+    if (!Send(NOTIFY_ADD)) {
+        if (m_addRetries < ADD_RETRY_DELAYS_MS.size()) {
+            m_platform.StartRetryTimer(ADD_RETRY_DELAYS_MS[m_addRetries++]);
+        }
+        return;
+    }
     if (m_bBalloonSupport) {
         Send(NOTIFY_SETVERSION);
     }
 }
 
-void frmSystray::Send(std::uint32_t message)
+bool frmSystray::Send(std::uint32_t message)
 {
     const auto& bytes = Nid().Bytes();
-    m_platform.NotifyIcon(message, bytes.data(), bytes.size(), m_bUseUnicode);
+    return m_platform.NotifyIcon(message, bytes.data(), bytes.size(), m_bUseUnicode);
 }
 
 void frmSystray::WriteText(TextField field, std::u16string_view text, std::int32_t unicodeBytes)
@@ -191,6 +197,15 @@ void frmSystray::OnIconCallback(std::uint32_t code)
 }
 
 void frmSystray::OnShellRestart()
+{
+    if (m_bLoaded) {
+        m_platform.StopRetryTimer();
+        m_addRetries = 0;
+        AddIcon();
+    }
+}
+
+void frmSystray::OnRetryTimer()
 {
     if (m_bLoaded) {
         AddIcon();

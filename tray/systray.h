@@ -8,6 +8,7 @@
 #include "tray/tray_events.h"
 #include "tray/tray_menu.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,8 @@ public:
     virtual void OnIconCallback(std::uint32_t code) = 0;
     // The shell started again (its "TaskbarCreated" broadcast) and knows no icons.
     virtual void OnShellRestart() = 0;
+    // The wait that StartRetryTimer asked for has passed.
+    virtual void OnRetryTimer() = 0;
 
 protected:
     ~TrayWindowSink() = default;
@@ -42,8 +45,13 @@ public:
     virtual NativeHandle FormIcon() = 0;
     // The program's version-resource FileDescription, empty without one.
     virtual std::u16string FileDescription() = 0;
-    // Shell_NotifyIconW (unicode) or Shell_NotifyIconA with the record's bytes.
-    virtual void NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) = 0;
+    // Shell_NotifyIconW (unicode) or Shell_NotifyIconA with the record's bytes; false
+    // when the shell did not take it.
+    virtual bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) = 0;
+    // Calls the sink's OnRetryTimer once, after delayMs, from the message loop; a new
+    // start replaces a pending one. The component's window going stops it too.
+    virtual void StartRetryTimer(std::uint32_t delayMs) = 0;
+    virtual void StopRetryTimer() = 0;
     virtual void SetForegroundWindow(NativeHandle hWnd) = 0;
     // Pops the items up at the pointer and returns once the menu has closed, with the
     // index of the chosen item, if any.
@@ -57,6 +65,9 @@ class frmSystray final : private TrayWindowSink {
 public:
     static constexpr std::uint32_t CALLBACK_MESSAGE = 512; // WM_MOUSEMOVE
     static constexpr std::int32_t DEFAULT_BALLOON_TIMEOUT_MS = 30000;
+    // A shell that is busy (at log-on, say) refuses the add: the waits before each
+    // new try. After the last one only the shell's next restart tries again.
+    static constexpr std::array<std::uint32_t, 4> ADD_RETRY_DELAYS_MS = {1000, 2000, 4000, 8000};
 
     // handleSize: the pointer size of the Windows the records are laid out for. The
     // platform and the owner must outlive the component, whose end deletes the icon.
@@ -93,14 +104,16 @@ public:
 private:
     void EnsureLoaded();
     void Load();
-    // NOTIFY_ADD with the record in use, then NOTIFY_SETVERSION on balloon shells.
+    // NOTIFY_ADD with the record in use, then NOTIFY_SETVERSION on balloon shells;
+    // when the shell refuses the add, the next try is timed.
     void AddIcon();
-    void Send(std::uint32_t message);
+    bool Send(std::uint32_t message);
     NotifyIconRecord& Nid() { return m_bUseUnicode ? m_nidW : m_nidA; }
     void WriteText(TextField field, std::u16string_view text, std::int32_t unicodeBytes);
 
     void OnIconCallback(std::uint32_t code) override;
     void OnShellRestart() override;
+    void OnRetryTimer() override;
 
     TrayPlatform& m_platform;
     SystrayEvents& m_owner;
@@ -111,6 +124,8 @@ private:
     bool m_bBalloonSupport = false;
     bool m_bLoaded = false;
     NativeHandle m_hWnd = 0;
+    // Tries timed since the last load or shell restart.
+    std::size_t m_addRetries = 0;
 };
 
 } // namespace nowplaying::tray

@@ -15,6 +15,7 @@ namespace {
 
 constexpr char16_t kWindowClass[] = u"nowplaying.frmSystray";
 constexpr char16_t kCaption[] = u"SysTray Interface";
+constexpr UINT_PTR kRetryTimer = 1;
 
 // The records are built byte by byte; they must match the platform's own
 // structures for this build's pointer size.
@@ -135,17 +136,26 @@ std::u16string Win32TrayPlatform::FileDescription()
     return FindVersionString(block, u"FileDescription");
 }
 
-void Win32TrayPlatform::NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode)
+bool Win32TrayPlatform::NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode)
 {
     if (unicode) {
         NOTIFYICONDATAW nid{};
         CopyRecord(nid, record, size);
-        NotifyIconWide(message, &nid);
-    } else {
-        NOTIFYICONDATAA nid{};
-        CopyRecord(nid, record, size);
-        Shell_NotifyIconA(message, &nid);
+        return NotifyIconWide(message, &nid) != FALSE;
     }
+    NOTIFYICONDATAA nid{};
+    CopyRecord(nid, record, size);
+    return Shell_NotifyIconA(message, &nid) != FALSE;
+}
+
+void Win32TrayPlatform::StartRetryTimer(std::uint32_t delayMs)
+{
+    SetTimer(m_hWnd.get(), kRetryTimer, delayMs, nullptr);
+}
+
+void Win32TrayPlatform::StopRetryTimer()
+{
+    KillTimer(m_hWnd.get(), kRetryTimer);
 }
 
 void Win32TrayPlatform::SetForegroundWindow(NativeHandle hWnd)
@@ -217,6 +227,11 @@ LRESULT CALLBACK Win32TrayPlatform::WindowProc(HWND hWnd, UINT message, WPARAM w
     }
     if (message == self->m_taskbarCreated && message != 0) {
         self->m_sink->OnShellRestart();
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kRetryTimer) {
+        KillTimer(hWnd, kRetryTimer); // once: the component times each try itself
+        self->m_sink->OnRetryTimer();
         return 0;
     }
     return win32::DefWindowProcT(hWnd, message, wParam, lParam);

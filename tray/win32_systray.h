@@ -21,7 +21,9 @@ public:
     void DestroyComponentWindow() override;
     NativeHandle FormIcon() override;
     std::u16string FileDescription() override;
-    void NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override;
+    bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override;
+    void StartRetryTimer(std::uint32_t delayMs) override;
+    void StopRetryTimer() override;
     void SetForegroundWindow(NativeHandle hWnd) override;
     std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
                                                std::optional<std::int32_t> defaultIndex) override;

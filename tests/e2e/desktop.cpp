@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstring>
 
@@ -43,6 +44,59 @@ std::vector<RECT> VisibleTrayIcons()
 bool WaitForIconCount(std::size_t count, Clock timeout)
 {
     return WaitUntil([&] { return VisibleTrayIcons().size() == count; }, timeout);
+}
+
+RefusingShell::RefusingShell(int adds) : m_adds(adds), m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+    m_thread.reset(CreateThread(nullptr, 0, &RefusingShell::Run, this, 0, &m_threadId));
+    EXPECT_EQ(WaitForSingleObject(m_ready.get(), 5000), WAIT_OBJECT_0) << "the refusing shell did not start";
+}
+
+RefusingShell::~RefusingShell()
+{
+    PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+    WaitForSingleObject(m_thread.get(), 5000);
+}
+
+bool RefusingShell::WaitUntilAside(Clock timeout) const
+{
+    return WaitForSingleObject(m_thread.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+DWORD WINAPI RefusingShell::Run(void* self)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &RefusingShell::WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Shell_TrayWnd";
+    RegisterClassExW(&wc);
+    // Topmost, so that it comes before Wine's tray window in Z-order.
+    const nowplaying::win32::UniqueWindow window(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName,
+                                                                 nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                                                 wc.hInstance, nullptr));
+    SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetEvent(static_cast<RefusingShell*>(self)->m_ready.get());
+    MSG msg;
+    while (window && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK RefusingShell::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<RefusingShell*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (message != WM_COPYDATA || self == nullptr) {
+        return DefWindowProcW(hWnd, message, wParam, lParam);
+    }
+    if (reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == NIM_ADD) {
+        self->m_refusedAddsUs.push_back(NowMicroseconds());
+        if (static_cast<int>(self->m_refusedAddsUs.size()) == self->m_adds) {
+            PostQuitMessage(0);
+        }
+    }
+    return FALSE;
 }
 
 // The pointer and the keyboard of the test display, as a user would use them. (No

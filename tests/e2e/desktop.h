@@ -18,6 +18,33 @@ bool WaitForIconCount(std::size_t count, Clock timeout);
 // The texts of the tooltips Wine's tray shows for its icons, read across processes.
 std::vector<std::wstring> TrayTooltips();
 
+// A shell too busy to take icons, as at log-on: a window of the shell's tray class in
+// front of Wine's own, which Wine's Shell_NotifyIcon finds first. It refuses every
+// call until it has refused `adds` adds, then steps aside, so that later calls reach
+// Wine's notification area. It answers on a thread of its own, since those calls
+// wait for it.
+class RefusingShell {
+public:
+    explicit RefusingShell(int adds);
+    ~RefusingShell();
+    RefusingShell(const RefusingShell&) = delete;
+    RefusingShell& operator=(const RefusingShell&) = delete;
+
+    // Waits until it has stepped aside; then the arrival of each refused add.
+    bool WaitUntilAside(Clock timeout) const;
+    const std::vector<long long>& RefusedAddsUs() const { return m_refusedAddsUs; }
+
+private:
+    static DWORD WINAPI Run(void* self);
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    const int m_adds;
+    std::vector<long long> m_refusedAddsUs;
+    nowplaying::win32::UniqueKernelHandle m_ready;
+    nowplaying::win32::UniqueKernelHandle m_thread;
+    DWORD m_threadId = 0;
+};
+
 void Xdotool(const std::string& arguments);
 // Moves the pointer to the rectangle's centre and clicks button (1 left, 3 right) there.
 void ClickAt(const RECT& rect, int button);

@@ -253,8 +253,11 @@ bool StandInMessenger::WaitForMessages(std::size_t count, Clock timeout) const
     return WaitUntil([&] { return Messages().size() >= count; }, timeout);
 }
 
-NowPlaying::NowPlaying() : m_process(L"nowplaying.exe", L"", ProgramLaunch())
+NowPlaying::NowPlaying(Start start) : m_process(L"nowplaying.exe", L"", ProgramLaunch())
 {
+    if (start == Start::Again) {
+        return;
+    }
     m_window = FindProcessWindow(m_process, L"nowplaying.frmMain", 10s);
     EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
 }

@@ -110,10 +110,12 @@ private:
     HWND m_window = nullptr;
 };
 
-// The program under test.
+// The program under test. Started Again while it runs already, it is to end without
+// a window of its own, so nothing waits for one.
 class NowPlaying {
 public:
-    NowPlaying();
+    enum class Start { Alone, Again };
+    explicit NowPlaying(Start start = Start::Alone);
     HWND Window() const { return m_window; }
     Process& process() { return m_process; }
 

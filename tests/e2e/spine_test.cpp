@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace e2e {
@@ -115,6 +116,34 @@ TEST(Spine, HungReceiverDelaysOthersAtMostItsTimeBound)
         EXPECT_LT(latency, kBoundUs);
     }
     EXPECT_EQ(hung.Messages().size(), 1u) << "the hung receiver is still inside its first message";
+}
+
+// The user brings the player to the front and sends it to the back, again and again,
+// while the program polls: no tick may miss it and tell the messenger the song ended.
+// NOWPLAYING_RESTACK_SECONDS (5) sets how long.
+TEST(Spine, RestackedPlayerIsNeverMissed)
+{
+    wchar_t seconds[16] = L"5";
+    GetEnvironmentVariableW(L"NOWPLAYING_RESTACK_SECONDS", seconds, 16);
+    StandInPlayer player(L"1. Restacked - Song - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(std::wcstol(seconds, nullptr, 10));
+    int restacks = 0;
+    for (; std::chrono::steady_clock::now() < until; ++restacks) {
+        SetWindowPos(player.Window(), restacks % 2 == 0 ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    Sleep(static_cast<DWORD>(kSettle.count()));
+    const auto messages = messenger.Messages();
+    const auto empty = std::count_if(messages.begin(), messages.end(),
+                                     [](const Received& m) { return m.bytes == ExpectedPayload(L""); });
+    std::printf("%d restacks in %ls s: %d empty songs among %d messages\n", restacks, seconds,
+                static_cast<int>(empty), static_cast<int>(messages.size()));
+    EXPECT_EQ(empty, 0);
+    EXPECT_EQ(messages.size(), 1u);
 }
 
 TEST(Spine, LatencyFromTitleChangeToArrival)

@@ -255,6 +255,30 @@ TEST(Tray, ClickOnTheFirstMenuItemReportsItsIndexAndKey)
     EXPECT_EQ(click->fields, (std::vector<std::string>{"5", "0", "about"}));
 }
 
+TEST(Tray, IconArrivesOnceABusyShellTakesTheAdd)
+{
+    const std::size_t others = VisibleTrayIcons().size();
+    RefusingShell shell(2);
+    TrayHost host;
+    ASSERT_TRUE(shell.WaitUntilAside(kAppear)) << "the add was not tried again";
+    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear)) << "the icon did not appear";
+    const long long shownAt = NowMicroseconds();
+    const std::vector<long long>& refused = shell.RefusedAddsUs();
+    ASSERT_EQ(refused.size(), 2u);
+    std::printf("adds refused at 0 and %.0f ms, icon shown at %.0f ms (%.0f ms after the last refusal)\n",
+                Ms(refused[0], refused[1]), Ms(refused[0], shownAt), Ms(refused[1], shownAt));
+    EXPECT_GE(Ms(refused[0], refused[1]), 900.0) << "tried again without waiting";
+    EXPECT_TRUE(WaitUntil(
+        [] {
+            const std::vector<std::wstring> tips = TrayTooltips();
+            return std::find(tips.begin(), tips.end(), L"nowplaying tray test host") != tips.end();
+        },
+        kReact))
+        << "the add that was taken lacks the tip";
+    ClickAt(VisibleTrayIcons().back(), 1);
+    EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "1"})) << "the icon does not reach the owner";
+}
+
 TEST(Tray, IconComesBackWhenTheShellRestarts)
 {
     const std::size_t others = VisibleTrayIcons().size();

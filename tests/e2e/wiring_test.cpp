@@ -187,6 +187,24 @@ TEST_F(Wired, ClosingTheWindowEndsTheProcessWithTheIconRemoved)
     EXPECT_TRUE(WaitForIconCount(0, kReact));
 }
 
+// A shortcut and the Startup folder, say: the second start shows the first one's
+// window and ends, leaving one icon and one message per song.
+TEST_F(Wired, SecondStartShowsTheRunningWindowAndEnds)
+{
+    ClickOk();
+    NowPlaying second(NowPlaying::Start::Again);
+    ASSERT_TRUE(second.process().WaitForExit(kReact)) << "the second start went on running";
+    EXPECT_EQ(second.process().ExitCode(), 0u);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact)) << "the About window stayed hidden";
+    EXPECT_EQ(VisibleTrayIcons().size(), 1u);
+
+    const std::size_t sent = messenger.Messages().size();
+    player.SetTitle(L"6. Sent - Once - Winamp");
+    ASSERT_TRUE(messenger.WaitForMessages(sent + 1, kReact));
+    Sleep(static_cast<DWORD>(kQuiet.count()));
+    EXPECT_EQ(messenger.Messages().size(), sent + 1);
+}
+
 // What the system sends a program when the user logs off or shuts down.
 TEST_F(Wired, EndOfSessionEndsTheProcessWithTheIconRemoved)
 {

@@ -24,15 +24,12 @@ public:
     std::vector<FakeWindow> windows;
     int titleReads = 0;
 
-    WindowHandle First(WindowHandle) override { return windows.empty() ? 0 : windows.front().handle; }
-    WindowHandle Next(WindowHandle h) override
+    void Snapshot(std::vector<WindowHandle>& handles) override
     {
-        for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
-            if (windows[i].handle == h) {
-                return windows[i + 1].handle;
-            }
+        handles.clear();
+        for (const auto& w : windows) {
+            handles.push_back(w.handle);
         }
-        return 0;
     }
     std::uint32_t Style(WindowHandle h) override { return Find(h).style; }
     std::size_t ReadTitle(WindowHandle h, std::u16string& title) override

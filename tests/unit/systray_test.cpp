@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 #include <ostream>
+#include <string>
 
 namespace nowplaying::tray {
 namespace {
@@ -264,6 +265,69 @@ TEST(Systray, ShellRestartAddsTheIconAgainWithWhatItHolds)
     sink->OnShellRestart();
     EXPECT_EQ(unloaded.Last().message, NOTIFY_DELETE);
 }
+
+// Adds and version calls in order; a refused add is "add-".
+std::string AddSequence(const std::vector<ShellCall>& calls)
+{
+    std::string sequence;
+    for (const ShellCall& call : calls) {
+        if (call.message == NOTIFY_ADD || call.message == NOTIFY_SETVERSION) {
+            sequence += sequence.empty() ? "" : " ";
+            sequence += call.message == NOTIFY_SETVERSION ? "version" : call.accepted ? "add" : "add-";
+        }
+    }
+    return sequence;
+}
+
+struct RefusalCase {
+    const char* name;
+    std::uint32_t version;
+    int refusals;
+    std::size_t firedBeforeRestart;
+    std::vector<std::uint32_t> waits;
+    std::string shell;
+};
+
+std::ostream& operator<<(std::ostream& out, const RefusalCase& c)
+{
+    return out << c.name;
+}
+
+class BusyShell : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
+{
+    const RefusalCase& c = GetParam();
+    Tray tray(c.version);
+    tray.platform.refuseAdds = c.refusals;
+    tray.systray->AddMenuItem(u"&About", u"about");
+    tray.systray->ToolTip(u"set while refused");
+    tray.systray->IconHandle(0x00030077);
+    std::vector<std::uint32_t> waits;
+    while (tray.platform.retryTimerMs && waits.size() < c.firedBeforeRestart) {
+        waits.push_back(tray.platform.FireRetryTimer());
+    }
+    tray.platform.sink->OnShellRestart();
+    while (tray.platform.retryTimerMs) {
+        waits.push_back(tray.platform.FireRetryTimer());
+    }
+
+    EXPECT_EQ(waits, c.waits);
+    EXPECT_EQ(AddSequence(tray.platform.calls), c.shell);
+    const auto add = std::find_if(tray.platform.calls.rbegin(), tray.platform.calls.rend(),
+                                  [](const ShellCall& call) { return call.message == NOTIFY_ADD; });
+    EXPECT_EQ(ReadText(add->Text(TextField::szTip), add->unicode, tray.platform.codePage), u"set while refused");
+    EXPECT_EQ(add->Get(RecordField::hIcon), 0x00030077u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tray, BusyShell,
+    ::testing::Values(RefusalCase{"OnceRefused", kWinXp, 1, 1, {1000}, "add- add version add version"},
+                      RefusalCase{"RefusedUntilTheRestart", kWinXp, 6, 4, {1000, 2000, 4000, 8000, 1000},
+                                  "add- add- add- add- add- add- add version"},
+                      RefusalCase{"RestartWhileWaiting", kWinXp, 2, 0, {1000}, "add- add- add version"},
+                      RefusalCase{"Nineteen98OnceRefused", kWin98, 1, 1, {1000}, "add- add add"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(Systray, CallbackCodesRaiseTheirEvents)
 {

@@ -25,6 +25,7 @@ struct ShellCall {
     std::vector<std::uint8_t> bytes;
     bool unicode;
     std::size_t handleSize;
+    bool accepted = true;
 
     RecordLayout Layout() const { return MakeRecordLayout(handleSize, unicode); }
     std::uint64_t Get(RecordField field) const
@@ -100,6 +101,9 @@ public:
     TrayWindowSink* sink = nullptr;
     int windowsCreated = 0;
     int windowsDestroyed = 0;
+    // A busy shell: it refuses this many adds, the first ones.
+    int refuseAdds = 0;
+    std::optional<std::uint32_t> retryTimerMs;
 
     std::uint32_t GetVersion() override { return version; }
     NativeHandle CreateComponentWindow(TrayWindowSink& s) override
@@ -111,13 +115,27 @@ public:
     void DestroyComponentWindow() override
     {
         sink = nullptr;
+        retryTimerMs.reset();
         ++windowsDestroyed;
     }
     NativeHandle FormIcon() override { return kFormIcon; }
     std::u16string FileDescription() override { return fileDescription; }
-    void NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override
+    bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override
     {
-        calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize});
+        const bool refused = message == NOTIFY_ADD && refuseAdds > 0;
+        refuseAdds -= refused ? 1 : 0;
+        calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize, !refused});
+        return !refused;
+    }
+    void StartRetryTimer(std::uint32_t delayMs) override { retryTimerMs = delayMs; }
+    void StopRetryTimer() override { retryTimerMs.reset(); }
+    // The pending retry falls due; returns the wait it had.
+    std::uint32_t FireRetryTimer()
+    {
+        const std::uint32_t waited = retryTimerMs.value();
+        retryTimerMs.reset();
+        sink->OnRetryTimer();
+        return waited;
     }
     void SetForegroundWindow(NativeHandle hWnd) override { steps.push_back(Step("foreground", hWnd)); }
     std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,

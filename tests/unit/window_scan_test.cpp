@@ -1,10 +1,15 @@
 #include "player/window_scan.h"
 
+#include "player/title_read.h"
+
 #include "fake_windows.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace nowplaying {
 namespace {
@@ -93,19 +98,48 @@ TEST(WindowScan, NoPlayerGivesEmptySong)
     EXPECT_EQ(scanner.WindowCount(), 1);
 }
 
-TEST(WindowScan, FullListStoresFirst1001AndStopsReading)
+// 1500 candidates: the list keeps the first 1001, and the player may be below them.
+struct CrowdedCase {
+    const char* name;
+    std::vector<std::pair<std::size_t, std::u16string>> players; // candidate index, title
+    std::u16string song;
+};
+
+void PrintTo(const CrowdedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class CrowdedDesktop : public ::testing::TestWithParam<CrowdedCase> {};
+
+TEST_P(CrowdedDesktop, ListKeeps1001AndTheLowestPlayerStillWins)
 {
     FakeWindowList list;
     for (int i = 0; i < 1500; ++i) {
         list.Add(u"Window " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)));
     }
-    list.windows[1000].title = u"1. Last stored - Winamp";
-    list.windows[1001].title = u"1. Beyond the list - Winamp";
+    for (const auto& [index, title] : GetParam().players) {
+        list.windows[index].title = title;
+    }
     modWinamp scanner;
-    EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"Last stored");
+    EXPECT_EQ(scanner.GetCurrentSong(list, 0), GetParam().song);
     EXPECT_EQ(scanner.WindowCount(), modWinamp::MAX_WINDOW_INDEX + 1);
-    EXPECT_EQ(list.titleReads, 1001);
+    EXPECT_EQ(scanner.Entry(modWinamp::MAX_WINDOW_INDEX).sWindowTitle, list.windows[1000].title);
+    EXPECT_EQ(list.titleReads, 1500);
+    for (const auto& [index, title] : GetParam().players) {
+        list.windows[index].title = u"Editor";
+    }
+    EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"") << "the player that left is forgotten";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Players, CrowdedDesktop,
+    ::testing::Values(CrowdedCase{"LastStoredThenFirstBeyond",
+                                  {{1000, u"1. Last stored - Winamp"}, {1001, u"1. Beyond - Winamp"}},
+                                  u"Beyond"},
+                      CrowdedCase{"LowerOfTwoBeyond", {{1100, u"1. Higher - Winamp"}, {1499, u"1. Low - Winamp"}}, u"Low"},
+                      CrowdedCase{"EmptySongBeyond", {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(WindowScan, ShorterRescanForgetsEarlierEntries)
 {
@@ -118,6 +152,82 @@ TEST(WindowScan, ShorterRescanForgetsEarlierEntries)
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"");
     EXPECT_EQ(scanner.WindowCount(), 1);
 }
+
+// A window whose title changes as the calls go: titles[i] from the i-th call on.
+struct ScriptedTitle final : TitleCalls {
+    std::vector<std::u16string> titles;
+    std::vector<std::string> calls;
+
+    const std::u16string& Now() const { return titles[std::min(calls.size(), titles.size() - 1)]; }
+    int CopyTitle(WindowHandle, std::u16string& title, int capacity) override
+    {
+        title = Now().substr(0, static_cast<std::size_t>(capacity) - 1);
+        calls.push_back("copy " + std::to_string(capacity));
+        return static_cast<int>(title.size());
+    }
+    int TitleLength(WindowHandle) override
+    {
+        const int length = static_cast<int>(Now().size());
+        calls.push_back("length");
+        return length;
+    }
+};
+
+std::u16string Chars(std::size_t count)
+{
+    return std::u16string(count, u'x');
+}
+
+struct TitleReadCase {
+    const char* name;
+    std::vector<std::u16string> titles;
+    std::u16string read;
+    std::vector<std::string> calls;
+    std::vector<std::string> callsNextTime; // reading the last title again
+};
+
+void PrintTo(const TitleReadCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TitleRead : public ::testing::TestWithParam<TitleReadCase> {};
+
+TEST_P(TitleRead, OneCopyWhileItFitsAndOnlyWholeTitles)
+{
+    ScriptedTitle window;
+    window.titles = GetParam().titles;
+    TitleReader reader;
+    std::u16string title = u"left from an earlier read";
+    EXPECT_EQ(reader.Read(window, 1, title), GetParam().read.size());
+    EXPECT_EQ(title, GetParam().read);
+    EXPECT_EQ(window.calls, GetParam().calls);
+
+    window.titles = {window.titles.back()};
+    window.calls.clear();
+    reader.Read(window, 1, title);
+    EXPECT_EQ(window.calls, GetParam().callsNextTime);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Titles, TitleRead,
+    ::testing::Values(
+        TitleReadCase{"Fits", {u"1. Song - Winamp"}, u"1. Song - Winamp", {"copy 512"}, {"copy 512"}},
+        TitleReadCase{"LongerThanTheBuffer", {Chars(600)}, Chars(600), {"copy 512", "length", "copy 602"},
+                      {"copy 602"}},
+        TitleReadCase{"LongerThanTheKeptBound", {Chars(32000)}, Chars(32000), {"copy 512", "length", "copy 32002"},
+                      {"copy 4096", "length", "copy 32002"}},
+        TitleReadCase{"GrowsBeforeTheSecondCopy", {Chars(600), Chars(600), Chars(700)}, Chars(700),
+                      {"copy 512", "length", "copy 602", "length", "copy 702"}, {"copy 702"}},
+        TitleReadCase{"ShrinksAfterAFullCopy", {Chars(600), u"1. S - Winamp"}, u"1. S - Winamp",
+                      {"copy 512", "length", "copy 15"}, {"copy 512"}},
+        TitleReadCase{"GoneAfterAFullCopy", {Chars(600), u""}, u"", {"copy 512", "length"}, {"copy 512"}},
+        TitleReadCase{"GrowsAtEveryCopy",
+                      {Chars(600), Chars(600), Chars(700), Chars(700), Chars(800), Chars(800), Chars(900)},
+                      u"",
+                      {"copy 512", "length", "copy 602", "length", "copy 702", "length", "copy 802"},
+                      {"copy 802", "length", "copy 902"}}),
+    [](const auto& info) { return info.param.name; });
 
 } // namespace
 } // namespace nowplaying
