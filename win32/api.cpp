@@ -126,23 +126,22 @@ std::u16string FromAnsi(std::string_view bytes)
 
 ATOM RegisterClassExT(const WindowClassT& windowClass)
 {
-    if (Ansi()) {
-        const AnsiText name(windowClass.name);
-        WNDCLASSEXA wc{};
+    const auto fill = [&windowClass](auto& wc) {
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = windowClass.procedure;
         wc.hInstance = windowClass.instance;
         wc.hCursor = windowClass.cursor;
         wc.hbrBackground = windowClass.background;
+    };
+    if (Ansi()) {
+        const AnsiText name(windowClass.name);
+        WNDCLASSEXA wc{};
+        fill(wc);
         wc.lpszClassName = name.get();
         return RegisterClassExA(&wc);
     }
     WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = windowClass.procedure;
-    wc.hInstance = windowClass.instance;
-    wc.hCursor = windowClass.cursor;
-    wc.hbrBackground = windowClass.background;
+    fill(wc);
     wc.lpszClassName = WideText(windowClass.name);
     return RegisterClassExW(&wc);
 }
