@@ -146,6 +146,15 @@ ATOM RegisterClassExT(const WindowClassT& windowClass)
     return RegisterClassExW(&wc);
 }
 
+BOOL UnregisterClassT(ATOM windowClass, HINSTANCE instance)
+{
+    const auto atom = static_cast<ULONG_PTR>(windowClass);
+    if (Ansi()) {
+        return UnregisterClassA(reinterpret_cast<LPCSTR>(atom), instance);
+    }
+    return UnregisterClassW(reinterpret_cast<LPCWSTR>(atom), instance);
+}
+
 HWND CreateWindowExT(DWORD exStyle, const char16_t* className, const char16_t* caption, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param)
 {

@@ -36,6 +36,7 @@ struct WindowClassT {
 };
 
 ATOM RegisterClassExT(const WindowClassT& windowClass);
+BOOL UnregisterClassT(ATOM windowClass, HINSTANCE instance);
 HWND CreateWindowExT(DWORD exStyle, const char16_t* className, const char16_t* caption, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 // The creation parameter of WM_NCCREATE's CREATESTRUCT, which both families place alike.
