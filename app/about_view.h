@@ -42,7 +42,7 @@ public:
 
 private:
     HINSTANCE m_hInstance;
-    HWND m_hWnd = nullptr; // the window's owner owns it
+    HWND m_hWnd = nullptr; // the About window, which frmMain owns
     win32::UniqueFont m_font;
     win32::UniqueIcon m_iconBig;
     win32::UniqueIcon m_iconSmall;

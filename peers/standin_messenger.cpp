@@ -116,6 +116,7 @@ private:
 
 int wmain()
 {
+    peers::PeerWindow::Start();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const peers::CommandLine args;
     g_print = args.Has(L"--print");

@@ -64,6 +64,7 @@ private:
 
 int wmain()
 {
+    peers::PeerWindow::Start();
     const peers::CommandLine args;
     const std::wstring title = args.Value(L"--title", kDemoTitles[0]);
     const int cycleMs = args.Int(L"--cycle", 0);

@@ -46,9 +46,12 @@ constexpr Functions kWideFunctions{false,
                                    ::SetWindowLongPtrW,
                                    ::GetWindowTextLengthW};
 
+bool g_wideRequested = false;
+
 const Functions& Api()
 {
-    static const Functions& functions = (GetVersion() & 0x80000000u) != 0 ? kAnsiFunctions : kWideFunctions;
+    static const Functions& functions =
+        !g_wideRequested && (GetVersion() & 0x80000000u) != 0 ? kAnsiFunctions : kWideFunctions;
     return functions;
 }
 
@@ -93,6 +96,11 @@ void FontFromAnsi(const LOGFONTA& ansi, LOGFONTW& font)
 bool UsesAnsiFunctions()
 {
     return Ansi();
+}
+
+void UseWideFunctions()
+{
+    g_wideRequested = true;
 }
 
 std::string ToAnsi(std::u16string_view text)
