@@ -6,12 +6,23 @@ ROOT := $(abspath .)
 
 all: build
 
+# Installing what is missing belongs to the first run. The stamp records that the
+# script found everything; later runs only compare its time with the script's, so
+# they install again only after the script asks for more (or after `make clean`).
+# `make deps` always runs the script, for a machine that lost a package since.
+DEPS_STAMP := build/.deps-installed
+
 deps:
 	@scripts/install-deps.sh
+	@mkdir -p build && touch $(DEPS_STAMP)
+
+$(DEPS_STAMP): scripts/install-deps.sh
+	@scripts/install-deps.sh
+	@mkdir -p build && touch $@
 
 # Both Windows builds: the 32-bit program is the product; the 64-bit one runs the
 # end-to-end tests on hosts that cannot execute 32-bit code.
-build: deps
+build: $(DEPS_STAMP)
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows
 	cmake --preset windows-x64 >/dev/null
@@ -27,7 +38,11 @@ build: deps
 test: build
 	ctest --preset native
 
-run: build
+# Only the Windows build that runs here, and only the three programs of the demo.
+run: $(DEPS_STAMP)
+	preset=$$(source scripts/wine-env.sh && wine_build_preset) && \
+	  cmake --preset $$preset >/dev/null && \
+	  cmake --build --preset $$preset --target nowplaying standin_player standin_messenger
 	scripts/run-demo.sh
 
 # Each fuzz target for FUZZ_SECONDS over the repository's corpus, which keeps what it finds.

@@ -1,16 +1,18 @@
 #pragma once
 // The About window: a small fixed-size window that says what the program does and
-// shows the song it detected. It hosts the poll timer and the song label, and owns
-// what the poll cycle needs between ticks. Ok, Enter and Esc only hide it.
+// shows the song it detected. It hosts the poll timer and the tray component, and
+// owns what the poll cycle needs between ticks; its view draws it. Ok, Enter and Esc
+// only hide it.
 
+#include "app/about_view.h"
 #include "app/poll_cycle.h"
 #include "messenger/win32_messenger_windows.h"
 #include "player/win32_window_list.h"
 #include "player/window_scan.h"
 #include "tray/systray.h"
 #include "tray/win32_systray.h"
-#include "win32/static_label.h"
 #include "win32/unique_handle.h"
+#include "win32/window.h"
 
 #include <windows.h>
 
@@ -18,7 +20,7 @@
 
 namespace nowplaying {
 
-class frmMain final : public SongSender, private tray::SystrayEvents {
+class frmMain final : public SongSender, private tray::SystrayEvents, private win32::WindowBase {
 public:
     static constexpr UINT_PTR TIMER1_ID = 1;
     static constexpr UINT TIMER1_INTERVAL_MS = 250;
@@ -49,23 +51,20 @@ private:
     void SysTrayMouseDown(std::int32_t eButton) override;
     void MenuClick(std::int32_t lIndex, std::u16string_view sKey) override;
 
-    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Timer1_Tick();
     void cmdOk_Click();
-    void CreateControls();
-    // Sizes the window, places the controls, and loads the font and icons for dpi.
-    // suggested is the position the system proposes after a change of DPI.
+    // The view's layout for dpi, and the tray's icon with it; suggested is the
+    // position the system proposes after a change of DPI.
     void ApplyDpi(UINT dpi, const RECT* suggested);
 
     HINSTANCE m_hInstance;
-    // Declared before the window: the font and icons must outlive the controls and
-    // the caption that use them, and the owner must outlive the window it owns.
+    // Declared before the window: the class must outlive its window, the view's font
+    // and icons the controls and the caption that use them, and the owner the window
+    // it owns.
+    win32::WindowClass m_class;
     win32::UniqueWindow m_owner;
-    win32::UniqueFont m_font;
-    win32::UniqueIcon m_iconBig;
-    win32::UniqueIcon m_iconSmall;
-    win32::StaticLabel m_lblSong;
+    AboutView m_view;
     modWinamp m_winamp;
     PollCycle m_cycle;
     Win32WindowList m_windowList;

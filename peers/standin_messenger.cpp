@@ -14,6 +14,7 @@
 
 #include "peers/clock.h"
 #include "peers/command_line.h"
+#include "peers/peer_window.h"
 
 #include <windows.h>
 
@@ -22,7 +23,7 @@
 
 namespace {
 
-constexpr wchar_t kClass[] = L"MsnMsgrUIManager";
+constexpr char16_t kClass[] = u"MsnMsgrUIManager";
 constexpr int kSongLabelId = 100;
 
 HANDLE g_log = INVALID_HANDLE_VALUE;
@@ -96,24 +97,26 @@ void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
     }
 }
 
-LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_COPYDATA:
-        OnCopyData(hWnd, *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-        return TRUE;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hWnd, message, wParam, lParam);
+class StandInMessenger final : public peers::PeerWindow {
+public:
+    StandInMessenger() : PeerWindow(kClass, COLOR_BTNFACE) {}
+
+private:
+    LRESULT OnMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_COPYDATA) {
+            OnCopyData(hWnd, *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            return TRUE;
+        }
+        return PeerWindow::OnMessage(hWnd, message, wParam, lParam);
     }
-}
+};
 
 } // namespace
 
 int wmain()
 {
+    peers::PeerWindow::Start();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const peers::CommandLine args;
     g_print = args.Has(L"--print");
@@ -129,20 +132,11 @@ int wmain()
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClass;
-    RegisterClassExW(&wc);
-
-    HWND hWnd = CreateWindowExW(0, kClass, L"Stand-in messenger", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                40, 160, 560, 90, nullptr, nullptr, instance, nullptr);
-    if (hWnd == nullptr) {
+    StandInMessenger messenger;
+    if (!messenger.Create(L"Stand-in messenger", 40, 160)) {
         return 1;
     }
+    HWND hWnd = messenger.Handle();
     CreateWindowExW(0, L"STATIC", L"Now playing: (nothing received yet)",
                     WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 8, 16, 528, 20, hWnd,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSongLabelId)), instance, nullptr);
@@ -151,11 +145,7 @@ int wmain()
                   static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)));
     WriteLog(ready);
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    StandInMessenger::RunMessageLoop();
     if (g_log != INVALID_HANDLE_VALUE) {
         CloseHandle(g_log);
     }

@@ -5,17 +5,17 @@ namespace nowplaying::tray {
 std::optional<CallbackEvent> MapCallbackCode(std::uint32_t code)
 {
     switch (code) {
-    case 512: return CallbackEvent{TrayEvent::SysTrayMouseMove};       // WM_MOUSEMOVE
-    case 513: return CallbackEvent{TrayEvent::SysTrayMouseDown, BUTTON_LEFT};   // WM_LBUTTONDOWN
-    case 514: return CallbackEvent{TrayEvent::SysTrayMouseUp, BUTTON_LEFT};     // WM_LBUTTONUP
-    case 515: return CallbackEvent{TrayEvent::SysTrayDoubleClick, BUTTON_LEFT}; // WM_LBUTTONDBLCLK
-    case 516: return CallbackEvent{TrayEvent::SysTrayMouseDown, BUTTON_RIGHT};  // WM_RBUTTONDOWN
-    case 517: return CallbackEvent{TrayEvent::SysTrayMouseUp, BUTTON_RIGHT};    // WM_RBUTTONUP
-    case 518: return CallbackEvent{TrayEvent::SysTrayDoubleClick, BUTTON_RIGHT}; // WM_RBUTTONDBLCLK
-    case 1026: return CallbackEvent{TrayEvent::BalloonShow};    // NIN_BALLOONSHOW
-    case 1027: return CallbackEvent{TrayEvent::BalloonHide};    // NIN_BALLOONHIDE
-    case 1028: return CallbackEvent{TrayEvent::BalloonTimeOut}; // NIN_BALLOONTIMEOUT
-    case 1029: return CallbackEvent{TrayEvent::BalloonClicked}; // NIN_BALLOONUSERCLICK
+    case CODE_MOUSE_MOVE: return CallbackEvent{TrayEvent::SysTrayMouseMove};
+    case CODE_LEFT_DOWN: return CallbackEvent{TrayEvent::SysTrayMouseDown, BUTTON_LEFT};
+    case CODE_LEFT_UP: return CallbackEvent{TrayEvent::SysTrayMouseUp, BUTTON_LEFT};
+    case CODE_LEFT_DOUBLE_CLICK: return CallbackEvent{TrayEvent::SysTrayDoubleClick, BUTTON_LEFT};
+    case CODE_RIGHT_DOWN: return CallbackEvent{TrayEvent::SysTrayMouseDown, BUTTON_RIGHT};
+    case CODE_RIGHT_UP: return CallbackEvent{TrayEvent::SysTrayMouseUp, BUTTON_RIGHT};
+    case CODE_RIGHT_DOUBLE_CLICK: return CallbackEvent{TrayEvent::SysTrayDoubleClick, BUTTON_RIGHT};
+    case CODE_BALLOON_SHOW: return CallbackEvent{TrayEvent::BalloonShow};
+    case CODE_BALLOON_HIDE: return CallbackEvent{TrayEvent::BalloonHide};
+    case CODE_BALLOON_TIMEOUT: return CallbackEvent{TrayEvent::BalloonTimeOut};
+    case CODE_BALLOON_CLICK: return CallbackEvent{TrayEvent::BalloonClicked};
     default: return std::nullopt;
     }
 }

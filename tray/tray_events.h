@@ -47,6 +47,20 @@ struct CallbackEvent {
     bool operator==(const CallbackEvent&) const = default;
 };
 
+// The shell's callback codes, numbered as the platform's headers number them: the
+// mouse messages and the balloon notifications.
+inline constexpr std::uint32_t CODE_MOUSE_MOVE = 512;
+inline constexpr std::uint32_t CODE_LEFT_DOWN = 513;
+inline constexpr std::uint32_t CODE_LEFT_UP = 514;
+inline constexpr std::uint32_t CODE_LEFT_DOUBLE_CLICK = 515;
+inline constexpr std::uint32_t CODE_RIGHT_DOWN = 516;
+inline constexpr std::uint32_t CODE_RIGHT_UP = 517;
+inline constexpr std::uint32_t CODE_RIGHT_DOUBLE_CLICK = 518;
+inline constexpr std::uint32_t CODE_BALLOON_SHOW = 1026;
+inline constexpr std::uint32_t CODE_BALLOON_HIDE = 1027;
+inline constexpr std::uint32_t CODE_BALLOON_TIMEOUT = 1028;
+inline constexpr std::uint32_t CODE_BALLOON_CLICK = 1029;
+
 // The event a callback code raises; none for codes outside the table (middle
 // button, NIN_SELECT, NIN_KEYSELECT, WM_CONTEXTMENU, ...).
 std::optional<CallbackEvent> MapCallbackCode(std::uint32_t code);

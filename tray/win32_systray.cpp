@@ -47,6 +47,11 @@ static_assert(kAnsi.v1Size == NOTIFYICONDATAA_V1_SIZE && kAnsi.v5Size == NOTIFYI
 static_assert(kWide.v1Size == NOTIFYICONDATAW_V1_SIZE && kWide.v5Size == NOTIFYICONDATAW_V2_SIZE);
 static_assert(kAnsi.v5Size <= sizeof(NOTIFYICONDATAA) && kWide.v5Size <= sizeof(NOTIFYICONDATAW));
 static_assert(FLAG_MESSAGE == NIF_MESSAGE && FLAG_ICON == NIF_ICON && FLAG_TIP == NIF_TIP && FLAG_INFO == NIF_INFO);
+static_assert(CODE_MOUSE_MOVE == WM_MOUSEMOVE && CODE_LEFT_DOWN == WM_LBUTTONDOWN && CODE_LEFT_UP == WM_LBUTTONUP &&
+              CODE_LEFT_DOUBLE_CLICK == WM_LBUTTONDBLCLK && CODE_RIGHT_DOWN == WM_RBUTTONDOWN &&
+              CODE_RIGHT_UP == WM_RBUTTONUP && CODE_RIGHT_DOUBLE_CLICK == WM_RBUTTONDBLCLK);
+static_assert(CODE_BALLOON_SHOW == NIN_BALLOONSHOW && CODE_BALLOON_HIDE == NIN_BALLOONHIDE &&
+              CODE_BALLOON_TIMEOUT == NIN_BALLOONTIMEOUT && CODE_BALLOON_CLICK == NIN_BALLOONUSERCLICK);
 static_assert(NOTIFY_ADD == NIM_ADD && NOTIFY_MODIFY == NIM_MODIFY && NOTIFY_DELETE == NIM_DELETE &&
               NOTIFY_SETVERSION == NIM_SETVERSION && NOTIFY_VERSION_3 == NOTIFYICON_VERSION);
 
@@ -74,7 +79,7 @@ void CopyRecord(Record& record, const std::uint8_t* bytes, std::size_t size)
 } // namespace
 
 Win32TrayPlatform::Win32TrayPlatform(HINSTANCE instance)
-    : m_hInstance(instance), m_taskbarCreated(win32::RegisterWindowMessageT(u"TaskbarCreated"))
+    : m_taskbarCreated(win32::RegisterWindowMessageT(u"TaskbarCreated")), m_class(kWindowClass, instance)
 {
 }
 
@@ -91,20 +96,17 @@ std::uint32_t Win32TrayPlatform::GetVersion()
 NativeHandle Win32TrayPlatform::CreateComponentWindow(TrayWindowSink& sink)
 {
     DestroyComponentWindow();
-    win32::RegisterClassExT({kWindowClass, &Win32TrayPlatform::WindowProc, m_hInstance});
-
     m_sink = &sink;
     // A top-level window, never shown: a message-only window would miss the
     // shell's "TaskbarCreated" broadcast.
-    m_hWnd.reset(win32::CreateWindowExT(WS_EX_TOOLWINDOW, kWindowClass, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr,
-                                        nullptr, m_hInstance, this));
+    m_hWnd.reset(CreateWindowT(m_class, WS_EX_TOOLWINDOW, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr));
     return reinterpret_cast<NativeHandle>(m_hWnd.get());
 }
 
 void Win32TrayPlatform::DestroyComponentWindow()
 {
     if (m_hWnd) {
-        win32::SetWindowLongPtrT(m_hWnd.get(), GWLP_USERDATA, 0);
+        Detach(m_hWnd.get());
         m_hWnd.reset();
     }
     m_sink = nullptr;
@@ -210,28 +212,24 @@ std::u16string Win32TrayPlatform::FromAnsi(std::string_view bytes) const
     return win32::FromAnsi(bytes);
 }
 
-LRESULT CALLBACK Win32TrayPlatform::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Win32TrayPlatform::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        win32::SetWindowLongPtrT(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(win32::CreateParam(lParam)));
-    }
-    auto* self = reinterpret_cast<Win32TrayPlatform*>(win32::GetWindowLongPtrT(hWnd, GWLP_USERDATA));
-    if (self == nullptr || self->m_sink == nullptr) {
+    if (m_sink == nullptr) {
         return win32::DefWindowProcT(hWnd, message, wParam, lParam);
     }
     // The sink raises events whose handlers may unload the component or destroy
     // this platform: nothing here touches either after the call.
     if (message == frmSystray::CALLBACK_MESSAGE) {
-        self->m_sink->OnIconCallback(LOWORD(lParam));
+        m_sink->OnIconCallback(LOWORD(lParam));
         return 0;
     }
-    if (message == self->m_taskbarCreated && message != 0) {
-        self->m_sink->OnShellRestart();
+    if (message == m_taskbarCreated && message != 0) {
+        m_sink->OnShellRestart();
         return 0;
     }
     if (message == WM_TIMER && wParam == kRetryTimer) {
         KillTimer(hWnd, kRetryTimer); // once: the component times each try itself
-        self->m_sink->OnRetryTimer();
+        m_sink->OnRetryTimer();
         return 0;
     }
     return win32::DefWindowProcT(hWnd, message, wParam, lParam);

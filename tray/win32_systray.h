@@ -4,12 +4,13 @@
 
 #include "tray/systray.h"
 #include "win32/unique_handle.h"
+#include "win32/window.h"
 
 #include <windows.h>
 
 namespace nowplaying::tray {
 
-class Win32TrayPlatform final : public TrayPlatform {
+class Win32TrayPlatform final : public TrayPlatform, private win32::WindowBase {
 public:
     explicit Win32TrayPlatform(HINSTANCE instance);
     ~Win32TrayPlatform() override;
@@ -32,12 +33,12 @@ public:
     std::u16string FromAnsi(std::string_view bytes) const override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    HINSTANCE m_hInstance;
     UINT m_taskbarCreated;
     TrayWindowSink* m_sink = nullptr;
     win32::UniqueIcon m_formIcon;
+    win32::WindowClass m_class;
     win32::UniqueWindow m_hWnd;
 };
 

@@ -46,9 +46,12 @@ constexpr Functions kWideFunctions{false,
                                    ::SetWindowLongPtrW,
                                    ::GetWindowTextLengthW};
 
+bool g_wideRequested = false;
+
 const Functions& Api()
 {
-    static const Functions& functions = (GetVersion() & 0x80000000u) != 0 ? kAnsiFunctions : kWideFunctions;
+    static const Functions& functions =
+        !g_wideRequested && (GetVersion() & 0x80000000u) != 0 ? kAnsiFunctions : kWideFunctions;
     return functions;
 }
 
@@ -93,6 +96,11 @@ void FontFromAnsi(const LOGFONTA& ansi, LOGFONTW& font)
 bool UsesAnsiFunctions()
 {
     return Ansi();
+}
+
+void UseWideFunctions()
+{
+    g_wideRequested = true;
 }
 
 std::string ToAnsi(std::u16string_view text)
@@ -144,6 +152,15 @@ ATOM RegisterClassExT(const WindowClassT& windowClass)
     fill(wc);
     wc.lpszClassName = WideText(windowClass.name);
     return RegisterClassExW(&wc);
+}
+
+BOOL UnregisterClassT(ATOM windowClass, HINSTANCE instance)
+{
+    const auto atom = static_cast<ULONG_PTR>(windowClass);
+    if (Ansi()) {
+        return UnregisterClassA(reinterpret_cast<LPCSTR>(atom), instance);
+    }
+    return UnregisterClassW(reinterpret_cast<LPCWSTR>(atom), instance);
 }
 
 HWND CreateWindowExT(DWORD exStyle, const char16_t* className, const char16_t* caption, DWORD style, int x, int y,

@@ -21,6 +21,10 @@ namespace nowplaying::win32 {
 
 // True where this layer calls the A functions (the 95 family).
 bool UsesAnsiFunctions();
+// Makes this layer call the W functions whatever family the system reports: for the
+// programs that stand in for others in the tests, which are wide programs wherever
+// they run. Must come before every other call of this layer.
+void UseWideFunctions();
 
 // The system ANSI code page's bytes for text, and back. Characters the code page lacks
 // become its default character.
@@ -36,6 +40,7 @@ struct WindowClassT {
 };
 
 ATOM RegisterClassExT(const WindowClassT& windowClass);
+BOOL UnregisterClassT(ATOM windowClass, HINSTANCE instance);
 HWND CreateWindowExT(DWORD exStyle, const char16_t* className, const char16_t* caption, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param);
 // The creation parameter of WM_NCCREATE's CREATESTRUCT, which both families place alike.

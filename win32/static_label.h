@@ -2,22 +2,21 @@
 // A static text control used as a label whose caption the program reads and writes.
 // The caption is mirrored so that reading it costs no system call and no allocation.
 
-#include "app/poll_cycle.h"
-
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace nowplaying::win32 {
 
-class StaticLabel final : public SongLabel {
+class StaticLabel final {
 public:
     StaticLabel() = default;
     explicit StaticLabel(HWND control) : m_hWnd(control) {}
 
     HWND Handle() const { return m_hWnd; }
-    std::u16string_view Caption() const override { return m_sCaption; }
-    void SetCaption(std::u16string_view caption) override;
+    std::u16string_view Caption() const { return m_sCaption; }
+    void SetCaption(std::u16string_view caption);
 
 private:
     HWND m_hWnd = nullptr; // a child control, destroyed with its parent

@@ -17,6 +17,7 @@
 #include "peers/command_line.h"
 #include "tray/win32_systray.h"
 #include "win32/api.h"
+#include "win32/window.h"
 
 #include <windows.h>
 
@@ -85,20 +86,38 @@ private:
     }
 };
 
-LRESULT CALLBACK ControlProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case kUnloadMessage:
-        reinterpret_cast<frmSystray*>(nowplaying::win32::GetWindowLongPtrT(hWnd, GWLP_USERDATA))->Unload();
-        WriteLog("unloaded");
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return nowplaying::win32::DefWindowProcT(hWnd, message, wParam, lParam);
+// The control window, which takes the tests' orders.
+class HostControl final : private nowplaying::win32::WindowBase {
+public:
+    HostControl(HINSTANCE instance, frmSystray& systray) : m_class(kControlClass, instance), m_systray(systray) {}
+
+    bool Create()
+    {
+        m_hWnd.reset(CreateWindowT(m_class, 0, u"Tray test host", WS_POPUP, 0, 0, 0, 0, nullptr));
+        return static_cast<bool>(m_hWnd);
     }
-}
+
+private:
+    LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        switch (message) {
+        case kUnloadMessage:
+            m_systray.Unload();
+            WriteLog("unloaded");
+            return 0;
+        case WM_DESTROY:
+            m_hWnd.release();
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return nowplaying::win32::DefWindowProcT(hWnd, message, wParam, lParam);
+        }
+    }
+
+    nowplaying::win32::WindowClass m_class;
+    frmSystray& m_systray;
+    nowplaying::win32::UniqueWindow m_hWnd;
+};
 
 } // namespace
 
@@ -126,13 +145,10 @@ int wmain()
     systray.AddMenuItem(u"-");
     systray.AddMenuItem(u"&Exit", u"exit");
 
-    win32::RegisterClassExT({kControlClass, ControlProc, instance});
-    HWND control = win32::CreateWindowExT(0, kControlClass, u"Tray test host", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                          instance, nullptr);
-    if (control == nullptr) {
+    HostControl control(instance, systray);
+    if (!control.Create()) {
         return 1;
     }
-    win32::SetWindowLongPtrT(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&systray));
 
     MSG msg;
     while (win32::GetMessageT(msg) > 0) {
