@@ -6,8 +6,98 @@
 
 #include <cstring>
 
-namespace e2e {
+namespace support {
 
+namespace {
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className; // null: any visible window, counted
+    bool visibleOnly;
+    HWND found;
+    int count;
+};
+
+BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hWnd, &owner);
+    if (owner != search->processId || (search->visibleOnly && !IsWindowVisible(hWnd))) {
+        return TRUE;
+    }
+    if (search->className == nullptr) {
+        ++search->count;
+        return TRUE;
+    }
+    wchar_t className[256];
+    if (GetClassNameW(hWnd, className, 256) > 0 && std::wstring(className) == search->className) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout)
+{
+    WindowSearch search{process.Id(), className, false, nullptr, 0};
+    WaitUntil(
+        [&] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr || !process.Running();
+        },
+        timeout);
+    return search.found;
+}
+
+HWND VisibleProcessWindow(DWORD processId, const wchar_t* className)
+{
+    WindowSearch search{processId, className, true, nullptr, 0};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int CountProcessWindows(DWORD processId)
+{
+    WindowSearch search{processId, nullptr, true, nullptr, 0};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+RECT ControlRect(HWND parent, int controlId)
+{
+    RECT rect{};
+    const HWND control = GetDlgItem(parent, controlId);
+    if (control != nullptr && GetWindowRect(control, &rect)) {
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    return rect;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                             &length)) {
+        return L"(no answer)";
+    }
+    return std::wstring(text, length);
+}
+
+bool WaitForText(HWND window, const std::wstring& text, Clock timeout)
+{
+    return WaitUntil([&] { return TextOf(window) == text; }, timeout);
+}
+
+namespace {
 struct IconSearch {
     const wchar_t* iconClass;
     std::vector<RECT> found;
@@ -24,6 +114,7 @@ BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
     }
     return TRUE;
 }
+} // namespace
 
 // Wine shows notification icons as child windows of its own tray window: the X11
 // driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
@@ -162,7 +253,9 @@ std::vector<std::wstring> TrayTooltips()
     TooltipSearch search{0, {}};
     GetWindowThreadProcessId(tray, &search.processId);
     EnumWindows(CollectTooltip, reinterpret_cast<LPARAM>(&search));
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.processId);
+    const nowplaying::win32::UniqueKernelHandle owner(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.processId));
+    const HANDLE process = owner.get();
     if (process == nullptr) {
         return texts;
     }
@@ -196,8 +289,7 @@ std::vector<std::wstring> TrayTooltips()
     if (remote != nullptr) {
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
-    CloseHandle(process);
     return texts;
 }
 
-} // namespace e2e
+} // namespace support

@@ -1,15 +1,33 @@
 #pragma once
-// The test display's desktop as a user meets it: Wine's notification area, the
-// pointer and keyboard (driven with xdotool), and open popup menus.
+// The test display's desktop as a user meets it: other processes' windows read from
+// outside, Wine's notification area, the pointer and keyboard (driven with xdotool),
+// and open popup menus.
 
-#include "harness.h"
+#include "process.h"
+#include "win32/unique_handle.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace support {
+
+// The top-level window of a process with the given class; null when none appeared
+// within timeout or the process ended first.
+HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout);
+// A visible top-level window of a process with the given class, now; null when none.
+HWND VisibleProcessWindow(DWORD processId, const wchar_t* className);
+// How many visible top-level windows the process has.
+int CountProcessWindows(DWORD processId);
+
+// Geometry and text of another process's windows, read from outside it.
+SIZE ClientSize(HWND window);
+// A child control's rectangle in its parent's client coordinates; empty when absent.
+RECT ControlRect(HWND parent, int controlId);
+std::wstring TextOf(HWND window);
+// Waits until the window's text equals text; false when it did not within timeout.
+bool WaitForText(HWND window, const std::wstring& text, Clock timeout);
 
 // The screen rectangles of the visible notification icons in Wine's tray window.
 std::vector<RECT> VisibleTrayIcons();
@@ -54,4 +72,4 @@ HWND VisibleMenuWindow(DWORD processId);
 // A key pressed in the open menu, sent to the menu's own X window.
 void PressKeyInMenu(HWND menu, const std::string& key);
 
-} // namespace e2e
+} // namespace support

@@ -1,6 +1,7 @@
 // The real program with the stand-in player and messengers, each its own process.
 
-#include "harness.h"
+#include "support/peers.h"
+#include "win32/api.h"
 
 #include <gtest/gtest.h>
 
@@ -9,16 +10,13 @@
 #include <cstdio>
 
 namespace e2e {
+
+using namespace support;
 namespace {
 
 // Four poll periods: long enough for any change to have been seen and sent.
 constexpr Clock kSettle = 1000ms;
 constexpr Clock kDelivery = 5s;
-
-std::vector<std::uint8_t> Bytes(const Received& message)
-{
-    return message.bytes;
-}
 
 TEST(Spine, NoPlayerAtStartSendsNothing)
 {
@@ -29,7 +27,7 @@ TEST(Spine, NoPlayerAtStartSendsNothing)
 
     StandInPlayer player(L"1. Late Starter - First Song - Winamp");
     ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
-    EXPECT_EQ(Bytes(messenger.Messages()[0]), ExpectedPayload(L"Late Starter - First Song"));
+    EXPECT_EQ(SongOf(messenger.Messages()[0]), L"Late Starter - First Song");
 }
 
 TEST(Spine, FirstSongReachesEachReceiverOnceByteExact)
@@ -46,7 +44,7 @@ TEST(Spine, FirstSongReachesEachReceiverOnceByteExact)
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].dwData, 1351u);
         EXPECT_EQ(messages[0].cbData, 44u + 2u * 14u);
-        EXPECT_EQ(messages[0].bytes, ExpectedPayload(L"Artist - Title"));
+        EXPECT_EQ(SongOf(messages[0]), L"Artist - Title");
     }
 }
 
@@ -63,7 +61,7 @@ TEST(Spine, TitleChangeSendsOnceAndStateSuffixSendsNothing)
     Sleep(static_cast<DWORD>(kSettle.count()));
     const auto messages = messenger.Messages();
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].bytes, ExpectedPayload(L"B - Two"));
+    EXPECT_EQ(SongOf(messages[1]), L"B - Two");
 }
 
 TEST(Spine, ClosingThePlayerSendsTheEmptySongOnce)
@@ -78,12 +76,12 @@ TEST(Spine, ClosingThePlayerSendsTheEmptySongOnce)
     const auto messages = messenger.Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].cbData, 44u);
-    EXPECT_EQ(messages[1].bytes, ExpectedPayload(L""));
+    EXPECT_EQ(SongOf(messages[1]), L"");
 }
 
 TEST(Spine, NonLatinTitleArrivesIntact)
 {
-    if (IsWindows95Family()) {
+    if (nowplaying::win32::UsesAnsiFunctions()) {
         GTEST_SKIP() << "the 95 family reads titles in the ANSI code page";
     }
     const std::wstring song = L"架空の楽団 - 夜明けの歌 🎵";
@@ -91,7 +89,7 @@ TEST(Spine, NonLatinTitleArrivesIntact)
     StandInMessenger messenger;
     NowPlaying program;
     ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
-    EXPECT_EQ(messenger.Messages()[0].bytes, ExpectedPayload(song));
+    EXPECT_EQ(SongOf(messenger.Messages()[0]), song);
 }
 
 // The hung receiver is created first, so the search finds it after the live one
@@ -139,7 +137,7 @@ TEST(Spine, RestackedPlayerIsNeverMissed)
     Sleep(static_cast<DWORD>(kSettle.count()));
     const auto messages = messenger.Messages();
     const auto empty = std::count_if(messages.begin(), messages.end(),
-                                     [](const Received& m) { return m.bytes == ExpectedPayload(L""); });
+                                     [](const Received& m) { return SongOf(m) == L""; });
     std::printf("%d restacks in %ls s: %d empty songs among %d messages\n", restacks, seconds,
                 static_cast<int>(empty), static_cast<int>(messages.size()));
     EXPECT_EQ(empty, 0);
@@ -160,7 +158,7 @@ TEST(Spine, LatencyFromTitleChangeToArrival)
         player.SetTitle(std::to_wstring(i) + L". Latency - Song " + std::to_wstring(i) + L" - Winamp");
         ASSERT_TRUE(messenger.WaitForMessages(1 + static_cast<std::size_t>(i), kDelivery));
         const auto messages = messenger.Messages();
-        EXPECT_EQ(messages.back().bytes, ExpectedPayload(L"Latency - Song " + std::to_wstring(i)));
+        EXPECT_EQ(SongOf(messages.back()), L"Latency - Song " + std::to_wstring(i));
         latenciesMs.push_back((messages.back().arrivalUs - changedAt) / 1000.0);
         Sleep(100 + static_cast<DWORD>(i * 37 % 200)); // spread the changes over the poll phase
     }
