@@ -151,9 +151,11 @@ std::optional<std::string> RunUnixShell(const std::string& command, Clock timeou
     // Wine does not connect a native program's output to pipes nor report its exit,
     // so the output goes to a file that appears, renamed, only once it is complete.
     // Z: is the Unix root in every Wine prefix.
+    // Windows process IDs come round again from run to run, so the name carries the
+    // time too: a file left by an earlier run must never pass for this one's output.
     static int counter = 0;
     const std::string name = "/tmp/nowplaying-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
-                             std::to_string(++counter) + ".out";
+                             std::to_string(NowMicroseconds()) + "-" + std::to_string(++counter) + ".out";
     std::string script = "( " + command + " ) >" + name + ".part 2>&1; mv " + name + ".part " + name;
     UniqueKernelHandle shell;
     DWORD shellId = 0;
