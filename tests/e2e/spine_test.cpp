@@ -92,6 +92,30 @@ TEST(Spine, NonLatinTitleArrivesIntact)
     EXPECT_EQ(SongOf(messenger.Messages()[0]), song);
 }
 
+// Whether a comes before b in the Z-order, topmost first, as the program's walk meets them.
+bool Above(HWND a, HWND b)
+{
+    for (HWND h = GetTopWindow(nullptr); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (h == a || h == b) {
+            return h == a;
+        }
+    }
+    return false;
+}
+
+// Of two players the one lower in Z-order is followed.
+TEST(Spine, OfTwoPlayersTheLowerInZOrderWins)
+{
+    StandInPlayer first(L"1. First - Song - Winamp");
+    StandInPlayer second(L"2. Second - Song - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    const bool firstAbove = Above(first.Window(), second.Window());
+    EXPECT_EQ(SongOf(messenger.Messages()[0]), std::wstring(firstAbove ? L"Second - Song" : L"First - Song"))
+        << "the player " << (firstAbove ? "opened first" : "opened second") << " is the upper one";
+}
+
 // The hung receiver is created first, so the search finds it after the live one
 // only if Z-order says so; either way the live one and the next change must not
 // wait longer than the send's time bound per hung window. Each change is made just
@@ -145,6 +169,25 @@ TEST(Spine, RestackedPlayerIsNeverMissed)
                 static_cast<int>(empty), static_cast<int>(messages.size()));
     EXPECT_EQ(empty, 0);
     EXPECT_EQ(messages.size(), 1u);
+}
+
+// A title that changes every 100 ms is read at every tick, so the number of songs
+// that reach the messenger tells the poll period: 16 in 4 s at 250 ms, 8 at 500 ms.
+TEST(Spine, LatencyShowsInHowManyFastChangesArrive)
+{
+    StandInPlayer player(L"0. Fast - Change 0 - Winamp");
+    StandInMessenger messenger;
+    NowPlaying program;
+    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+
+    const auto until = std::chrono::steady_clock::now() + 4s;
+    for (int i = 1; std::chrono::steady_clock::now() < until; ++i) {
+        player.SetTitle(std::to_wstring(i) + L". Fast - Change " + std::to_wstring(i) + L" - Winamp");
+        Sleep(100);
+    }
+    const std::size_t arrived = messenger.Messages().size() - 1;
+    std::printf("%zu songs of a title changing every 100 ms arrived in 4 s\n", arrived);
+    EXPECT_GE(arrived, 12u) << "the program polls more slowly than every 250 ms";
 }
 
 TEST(Spine, LatencyFromTitleChangeToArrival)
