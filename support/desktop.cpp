@@ -137,28 +137,34 @@ bool WaitForIconCount(std::size_t count, Clock timeout)
     return WaitUntil([&] { return VisibleTrayIcons().size() == count; }, timeout);
 }
 
-RefusingShell::RefusingShell(int adds) : m_adds(adds), m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+StandInShell::StandInShell(int refusedAdds, bool stepsAside)
+    : m_refusedAdds(refusedAdds), m_stepsAside(stepsAside), m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    m_thread.reset(CreateThread(nullptr, 0, &RefusingShell::Run, this, 0, &m_threadId));
-    EXPECT_EQ(WaitForSingleObject(m_ready.get(), 5000), WAIT_OBJECT_0) << "the refusing shell did not start";
+    m_thread.reset(CreateThread(nullptr, 0, &StandInShell::Run, this, 0, &m_threadId));
+    EXPECT_EQ(WaitForSingleObject(m_ready.get(), 5000), WAIT_OBJECT_0) << "the stand-in shell did not start";
 }
 
-RefusingShell::~RefusingShell()
+StandInShell::~StandInShell()
 {
     PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
     WaitForSingleObject(m_thread.get(), 5000);
 }
 
-bool RefusingShell::WaitUntilAside(Clock timeout) const
+bool StandInShell::WaitUntilAside(Clock timeout) const
 {
     return WaitForSingleObject(m_thread.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-DWORD WINAPI RefusingShell::Run(void* self)
+int StandInShell::Calls(DWORD code) const
+{
+    return code < m_calls.size() ? m_calls[code].load() : 0;
+}
+
+DWORD WINAPI StandInShell::Run(void* self)
 {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &RefusingShell::WindowProc;
+    wc.lpfnWndProc = &StandInShell::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"Shell_TrayWnd";
     RegisterClassExW(&wc);
@@ -167,7 +173,7 @@ DWORD WINAPI RefusingShell::Run(void* self)
                                                                  nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                                                  wc.hInstance, nullptr));
     SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    SetEvent(static_cast<RefusingShell*>(self)->m_ready.get());
+    SetEvent(static_cast<StandInShell*>(self)->m_ready.get());
     MSG msg;
     while (window && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         DispatchMessageW(&msg);
@@ -175,15 +181,22 @@ DWORD WINAPI RefusingShell::Run(void* self)
     return 0;
 }
 
-LRESULT CALLBACK RefusingShell::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK StandInShell::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<RefusingShell*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<StandInShell*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (message != WM_COPYDATA || self == nullptr) {
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
-    if (reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == NIM_ADD) {
+    const ULONG_PTR code = reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData;
+    if (code < self->m_calls.size()) {
+        ++self->m_calls[code];
+    }
+    if (static_cast<int>(self->m_refusedAddsUs.size()) >= self->m_refusedAdds) {
+        return TRUE;
+    }
+    if (code == NIM_ADD) {
         self->m_refusedAddsUs.push_back(NowMicroseconds());
-        if (static_cast<int>(self->m_refusedAddsUs.size()) == self->m_adds) {
+        if (static_cast<int>(self->m_refusedAddsUs.size()) == self->m_refusedAdds && self->m_stepsAside) {
             PostQuitMessage(0);
         }
     }

@@ -7,6 +7,10 @@
 #include "win32/unique_handle.h"
 
 #include <windows.h>
+#include <shellapi.h>
+
+#include <array>
+#include <atomic>
 
 #include <string>
 #include <vector>
@@ -36,28 +40,33 @@ bool WaitForIconCount(std::size_t count, Clock timeout);
 // The texts of the tooltips Wine's tray shows for its icons, read across processes.
 std::vector<std::wstring> TrayTooltips();
 
-// A shell too busy to take icons, as at log-on: a window of the shell's tray class in
-// front of Wine's own, which Wine's Shell_NotifyIcon finds first. It refuses every
-// call until it has refused `adds` adds, then steps aside, so that later calls reach
-// Wine's notification area. It answers on a thread of its own, since those calls
-// wait for it.
-class RefusingShell {
+// A stand-in for the shell: a window of the shell's tray class in front of Wine's
+// own, which Wine's Shell_NotifyIcon finds first, counting the calls it gets by
+// their NIM_* code. It refuses the first refusedAdds adds, as a shell too busy at
+// log-on does; then it either steps aside, so that later calls reach Wine's
+// notification area, or stays and takes every call. It answers on a thread of its
+// own, since those calls wait for it.
+class StandInShell {
 public:
-    explicit RefusingShell(int adds);
-    ~RefusingShell();
-    RefusingShell(const RefusingShell&) = delete;
-    RefusingShell& operator=(const RefusingShell&) = delete;
+    explicit StandInShell(int refusedAdds, bool stepsAside = true);
+    ~StandInShell();
+    StandInShell(const StandInShell&) = delete;
+    StandInShell& operator=(const StandInShell&) = delete;
 
     // Waits until it has stepped aside; then the arrival of each refused add.
     bool WaitUntilAside(Clock timeout) const;
     const std::vector<long long>& RefusedAddsUs() const { return m_refusedAddsUs; }
+    // The calls with this code (NIM_ADD to NIM_SETVERSION) so far, refused ones included.
+    int Calls(DWORD code) const;
 
 private:
     static DWORD WINAPI Run(void* self);
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    const int m_adds;
+    const int m_refusedAdds;
+    const bool m_stepsAside;
     std::vector<long long> m_refusedAddsUs;
+    std::array<std::atomic<int>, NIM_SETVERSION + 1> m_calls{};
     nowplaying::win32::UniqueKernelHandle m_ready;
     nowplaying::win32::UniqueKernelHandle m_thread;
     DWORD m_threadId = 0;

@@ -263,7 +263,7 @@ TEST_F(TrayMenu, ClickOnTheFirstMenuItemReportsItsIndexAndKey)
 
 TEST(Tray, IconArrivesOnceABusyShellTakesTheAdd)
 {
-    RefusingShell shell(2);
+    StandInShell shell(2);
     TrayHost host;
     ASSERT_TRUE(shell.WaitUntilAside(kAppear)) << "the add was not tried again";
     ASSERT_TRUE(host.WaitForIcon(true, kAppear)) << "the icon did not appear";
@@ -282,6 +282,19 @@ TEST(Tray, IconArrivesOnceABusyShellTakesTheAdd)
         << "the add that was taken lacks the tip";
     ClickAt(VisibleTrayIcons().back(), 1);
     EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "1"})) << "the icon does not reach the owner";
+}
+
+// Wine drops an icon by itself when its window goes, so the shell's own view tells
+// nothing about the delete: a stand-in shell that takes every call counts them.
+TEST(Tray, UnloadDeletesTheIconItAdded)
+{
+    const StandInShell shell(0, false);
+    TrayHost host;
+    ASSERT_TRUE(WaitUntil([&] { return shell.Calls(NIM_ADD) > 0; }, kAppear)) << "no add reached the shell";
+    EXPECT_EQ(shell.Calls(NIM_DELETE), 0);
+    host.Unload();
+    EXPECT_TRUE(WaitUntil([&] { return shell.Calls(NIM_DELETE) == 1; }, kReact)) << "the icon was not deleted";
+    EXPECT_EQ(shell.Calls(NIM_ADD), 1);
 }
 
 TEST(Tray, IconComesBackWhenTheShellRestarts)
