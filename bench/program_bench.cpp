@@ -13,7 +13,7 @@
 #include "bench/desktop.h"
 #include "bench/stats.h"
 #include "peers/command_line.h"
-#include "tests/e2e/harness.h"
+#include "support/peers.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -28,7 +28,7 @@
 
 namespace {
 
-using e2e::NowMicroseconds;
+using support::NowMicroseconds;
 
 ULONGLONG Ticks(const FILETIME& time)
 {
@@ -142,7 +142,7 @@ void MeasureIdle(DWORD programId, DWORD hostId, int seconds, const std::wstring&
     }
 }
 
-void MeasureLatency(e2e::StandInPlayer& player, const e2e::StandInMessenger& messenger, int changes)
+void MeasureLatency(support::StandInPlayer& player, const support::StandInMessenger& messenger, int changes)
 {
     std::mt19937 random(1351);
     std::uniform_int_distribution<int> pause(50, 400);
@@ -157,7 +157,7 @@ void MeasureLatency(e2e::StandInPlayer& player, const e2e::StandInMessenger& mes
             return;
         }
         const auto messages = messenger.Messages();
-        if (messages.back().bytes != e2e::ExpectedPayload(song)) {
+        if (support::SongOf(messages.back()) != song) {
             std::printf("change %d arrived with the wrong payload\n", i);
             return;
         }
@@ -185,9 +185,9 @@ int wmain()
     const std::wstring wineserverPid = args.Value(L"--wineserver-pid", L"");
 
     bench::WindowHost host(100, false);
-    e2e::StandInPlayer player(L"0. Idle Artist - Idle Song - Winamp");
-    e2e::StandInMessenger messenger;
-    e2e::NowPlaying program;
+    support::StandInPlayer player(L"0. Idle Artist - Idle Song - Winamp");
+    support::StandInMessenger messenger;
+    support::NowPlaying program;
     if (!host.Ready() || player.Window() == nullptr || messenger.Window() == nullptr ||
         program.Window() == nullptr || !messenger.WaitForMessages(1, std::chrono::seconds(5))) {
         std::printf("the program, its peers or the 100 windows did not start\n");

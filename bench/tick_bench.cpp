@@ -6,7 +6,7 @@
 #include "messenger/now_playing.h"
 #include "player/window_scan.h"
 
-#include "tests/unit/allocation_counter.h"
+#include "support/allocation_counter.h"
 #include "tray/notify_icon_data.h"
 #include "tray/tray_events.h"
 #include "bench/stats.h"

@@ -15,10 +15,13 @@
 #include "peers/clock.h"
 #include "peers/command_line.h"
 #include "peers/peer_window.h"
+#include "support/payload.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 
 namespace {
@@ -43,16 +46,12 @@ void WriteLog(const std::string& line)
     WriteFile(g_log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-// The song is the field after the header "\0Music\0" and one empty field.
-std::wstring DecodeSong(const wchar_t* text, std::size_t length)
+// The song of a now-playing payload, or a note that the message was something else.
+std::wstring DecodeSong(const void* bytes, std::size_t size)
 {
-    const std::wstring payload(text, length);
-    const std::wstring prefix = L"\\0Music\\0\\0";
-    if (payload.compare(0, prefix.size(), prefix) != 0) {
-        return L"(not a now-playing message)";
-    }
-    const std::size_t end = payload.find(L"\\0", prefix.size());
-    return payload.substr(prefix.size(), end == std::wstring::npos ? std::wstring::npos : end - prefix.size());
+    const auto song = support::DecodeNowPlaying(
+        std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(bytes), bytes != nullptr ? size : 0));
+    return song ? std::wstring(song->begin(), song->end()) : L"(not a now-playing message)";
 }
 
 std::string ToUtf8(const std::wstring& text)
@@ -79,8 +78,7 @@ void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
     line += '\n';
     WriteLog(line);
 
-    const std::wstring song =
-        DecodeSong(static_cast<const wchar_t*>(data.lpData), data.cbData / sizeof(wchar_t));
+    const std::wstring song = DecodeSong(data.lpData, data.cbData);
     SetDlgItemTextW(hWnd, kSongLabelId, (L"Now playing: " + song).c_str());
     if (g_print) {
         std::printf("stand-in messenger received (id %lu, %lu bytes): %s\n",

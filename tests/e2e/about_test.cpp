@@ -1,6 +1,9 @@
 // The About window of the real program, inspected and driven from outside its process.
 
-#include "harness.h"
+#include "app/about_layout.h"
+#include "app/resources/resource.h"
+#include "support/peers.h"
+#include "support/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -13,31 +16,29 @@
 #include <vector>
 
 namespace e2e {
+
+using namespace support;
 namespace {
 
 constexpr Clock kSettle = 1000ms;
 constexpr Clock kReaction = 5s;
 
-constexpr int kIdOk = 1;
-constexpr int kIdSong = 103;
+using nowplaying::ID_CMD_OK;
+using nowplaying::ID_LBL_SONG;
 
 struct ExpectedControl {
     int id;
     const wchar_t* className;
     const wchar_t* caption; // null: the text changes with the song
-    RECT at96;
-    RECT at144;
 };
 
-// In tab order. At 96 DPI 15 twips make a pixel; at 144 DPI 10 do, and edges that
-// fall on half a pixel round up.
+// In tab order; their rectangles are the layout's, whose pixels the unit tests pin.
 const std::array<ExpectedControl, 5> kControls = {{
-    {101, L"Static", L"'What I'm listening to' in Winamp plugin for MSN Messenger 7.", {16, 16, 313, 33},
-     {24, 24, 470, 50}},
-    {102, L"Static", L"nowplaying version 1.00", {16, 32, 313, 49}, {24, 48, 470, 74}},
-    {kIdOk, L"Button", L"Ok", {120, 112, 209, 137}, {180, 168, 314, 206}},
-    {kIdSong, L"Static", nullptr, {8, 80, 321, 97}, {12, 120, 482, 146}},
-    {104, L"Static", L"Currently Listening to:", {8, 64, 321, 81}, {12, 96, 482, 122}},
+    {nowplaying::ID_LBL1, L"Static", L"'What I'm listening to' in Winamp plugin for MSN Messenger 7."},
+    {nowplaying::ID_LBL2, L"Static", L"nowplaying version " NOWPLAYING_VERSION_TEXT},
+    {ID_CMD_OK, L"Button", L"Ok"},
+    {ID_LBL_SONG, L"Static", nullptr},
+    {nowplaying::ID_LBL3, L"Static", L"Currently Listening to:"},
 }};
 
 std::array<long, 4> Edges(const RECT& rect)
@@ -45,26 +46,29 @@ std::array<long, 4> Edges(const RECT& rect)
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
+void ExpectLayout(HWND about, int dpi)
+{
+    const SIZE actual = ClientSize(about);
+    const nowplaying::PixelSize client = nowplaying::AboutClientSize(dpi);
+    EXPECT_EQ(actual.cx, client.width);
+    EXPECT_EQ(actual.cy, client.height);
+    for (const nowplaying::AboutControl& control : nowplaying::ABOUT_CONTROLS) {
+        const nowplaying::PixelRect at = nowplaying::ToPixels(control.twips, dpi);
+        EXPECT_EQ(Edges(ControlRect(about, control.id)), (std::array<long, 4>{at.left, at.top, at.right, at.bottom}))
+            << "control " << control.id;
+    }
+    RECT frame{};
+    GetWindowRect(about, &frame);
+    const RECT ok = ControlRect(about, ID_CMD_OK);
+    std::printf("About window: client %ldx%ld, window %ldx%ld, Ok at (%ld,%ld)-(%ld,%ld)\n", actual.cx, actual.cy,
+                frame.right - frame.left, frame.bottom - frame.top, ok.left, ok.top, ok.right, ok.bottom);
+}
+
 std::wstring ClassOf(HWND window)
 {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
     return name;
-}
-
-void ExpectLayout(HWND about, SIZE client, RECT ExpectedControl::*rect)
-{
-    const SIZE actual = ClientSize(about);
-    EXPECT_EQ(actual.cx, client.cx);
-    EXPECT_EQ(actual.cy, client.cy);
-    for (const ExpectedControl& control : kControls) {
-        EXPECT_EQ(Edges(ControlRect(about, control.id)), Edges(control.*rect)) << "control " << control.id;
-    }
-    RECT frame{};
-    GetWindowRect(about, &frame);
-    const RECT ok = ControlRect(about, kIdOk);
-    std::printf("About window: client %ldx%ld, window %ldx%ld, Ok at (%ld,%ld)-(%ld,%ld)\n", actual.cx, actual.cy,
-                frame.right - frame.left, frame.bottom - frame.top, ok.left, ok.top, ok.right, ok.bottom);
 }
 
 // The program's window once it is shown: by then it is laid out for its DPI.
@@ -207,7 +211,7 @@ TEST(AboutWindow, ControlsSitAtTheirPlacesInTabOrderAt96Dpi)
     NowPlaying program;
     const HWND about = ShownWindow(program);
     ASSERT_NE(about, nullptr) << "no About window shown";
-    ExpectLayout(about, {329, 152}, &ExpectedControl::at96);
+    ExpectLayout(about, 96);
 
     HWND child = GetWindow(about, GW_CHILD);
     for (const ExpectedControl& control : kControls) {
@@ -218,7 +222,7 @@ TEST(AboutWindow, ControlsSitAtTheirPlacesInTabOrderAt96Dpi)
             EXPECT_EQ(TextOf(child), control.caption);
         }
         const LONG style = GetWindowLongW(child, GWL_STYLE);
-        if (control.id == kIdOk) {
+        if (control.id == ID_CMD_OK) {
             EXPECT_EQ(style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
             EXPECT_NE(style & WS_TABSTOP, 0);
         } else {
@@ -237,18 +241,18 @@ TEST(AboutWindow, OkHidesItWhileTheSongLabelAndSendsGoOn)
     NowPlaying program;
     const HWND about = ShownWindow(program);
     ASSERT_NE(about, nullptr) << "no About window shown";
-    const HWND lblSong = GetDlgItem(about, kIdSong);
+    const HWND lblSong = GetDlgItem(about, ID_LBL_SONG);
     ASSERT_TRUE(WaitForText(lblSong, L"Artist - Title", kReaction)) << "the label shows " << TextOf(lblSong);
     ASSERT_TRUE(messenger.WaitForMessages(1, kReaction));
 
-    ClickCentreOf(GetDlgItem(about, kIdOk));
+    ClickCentreOf(GetDlgItem(about, ID_CMD_OK));
     ASSERT_TRUE(WaitUntilHidden(about));
     EXPECT_TRUE(program.process().Running());
 
     player.SetTitle(L"2. Hidden - Still Followed - Winamp");
     EXPECT_TRUE(WaitForText(lblSong, L"Hidden - Still Followed", kReaction));
     ASSERT_TRUE(messenger.WaitForMessages(2, kReaction));
-    EXPECT_EQ(messenger.Messages()[1].bytes, ExpectedPayload(L"Hidden - Still Followed"));
+    EXPECT_EQ(SongOf(messenger.Messages()[1]), L"Hidden - Still Followed");
     player.Close();
     EXPECT_TRUE(WaitForText(lblSong, L"", kReaction));
     EXPECT_FALSE(IsWindowVisible(about)) << "nothing but the user shows it again";
@@ -263,7 +267,7 @@ TEST_P(AboutKey, HidesTheWindowFromTheDefaultButton)
     NowPlaying program;
     const HWND about = ShownWindow(program);
     ASSERT_NE(about, nullptr) << "no About window shown";
-    const HWND cmdOk = GetDlgItem(about, kIdOk);
+    const HWND cmdOk = GetDlgItem(about, ID_CMD_OK);
     ASSERT_TRUE(WaitUntil([&] { return FocusOf(about) == cmdOk; }, kReaction)) << "Ok does not have the focus";
     PostMessageW(cmdOk, WM_KEYDOWN, GetParam(), 1);
     PostMessageW(cmdOk, WM_KEYUP, GetParam(), 0xC0000001);
@@ -313,12 +317,12 @@ TEST(AboutWindow, ScalesItsLayoutAt144Dpi)
 {
     std::optional<NowPlaying> program;
     {
-        ScopedUserDword dpi(L"Control Panel\\Desktop", L"LogPixels", 144);
+        ScopedUserValue dpi(L"Control Panel\\Desktop", L"LogPixels", 144);
         program.emplace();
     }
     const HWND about = ShownWindow(*program);
     ASSERT_NE(about, nullptr) << "no About window shown";
-    ExpectLayout(about, {494, 228}, &ExpectedControl::at144);
+    ExpectLayout(about, 144);
 }
 
 // The resources built into the program, read from its file.

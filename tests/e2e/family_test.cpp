@@ -2,32 +2,24 @@
 // on the real program: what the stubs return, the stack across them, the lookups,
 // the counts, the exit code and the end of the program with the launcher.
 
-#include "harness.h"
+#include "support/log.h"
+#include "support/peers.h"
+#include "support/registry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace e2e {
 
-const char* Name(Launch launch)
-{
-    return launch == Launch::Direct ? "direct" : launch == Launch::Family95 ? "family95" : "familyNt";
-}
-
-// How GoogleTest names a case's launch; found by argument-dependent lookup.
-std::ostream& operator<<(std::ostream& out, Launch launch)
-{
-    return out << Name(launch);
-}
+using namespace support;
 
 namespace {
 
@@ -39,42 +31,16 @@ using Fields = std::vector<std::string>;
 std::map<std::string, Fields> ReadLines(const std::wstring& path, std::size_t keyWords)
 {
     std::map<std::string, Fields> lines;
-    std::ifstream file(path.c_str());
-    for (std::string line; std::getline(file, line);) {
-        std::istringstream words(line);
+    for (const LogLine& words : ReadLog(path)) {
+        const std::size_t split = std::min(keyWords, words.size());
         std::string key;
-        for (std::size_t i = 0; i < keyWords; ++i) {
-            std::string word;
-            words >> word;
-            key += (i == 0 ? "" : " ") + word;
+        for (std::size_t i = 0; i < split; ++i) {
+            key += (i == 0 ? "" : " ") + words[i];
         }
-        Fields fields;
-        for (std::string word; words >> word;) {
-            fields.push_back(word);
-        }
-        lines[key] = fields;
+        lines[key] = Fields(words.begin() + static_cast<long>(split), words.end());
     }
     return lines;
 }
-
-// The launcher's counts by function ("USER32.dll!CreateWindowExW" or
-// "GetProcAddress(name)"): the number, then what the call does or what the lookup gave.
-std::map<std::string, std::pair<unsigned long, std::string>> ReadCounts(const std::wstring& path)
-{
-    std::map<std::string, std::pair<unsigned long, std::string>> counts;
-    std::ifstream file(path.c_str());
-    for (std::string line; std::getline(file, line);) {
-        std::istringstream words(line);
-        unsigned long count = 0;
-        std::string name;
-        std::string what;
-        if (words >> count >> name >> what) {
-            counts[name] = {count, what};
-        }
-    }
-    return counts;
-}
-
 
 struct ProbeCase {
     Launch launch;

@@ -1,12 +1,15 @@
 // Odd player titles: the program must neither crash nor send a wrong song.
 
-#include "harness.h"
+#include "support/peers.h"
+#include "win32/api.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace e2e {
+
+using namespace support;
 namespace {
 
 constexpr Clock kSettle = 1000ms;
@@ -51,12 +54,13 @@ TEST(OddTitles, EachGivesItsSongAndTheProgramLivesOn)
     std::size_t expected = 1;
     for (const OddTitle& odd : kOddTitles) {
         SCOPED_TRACE(odd.name);
-        if (IsWindows95Family() && odd.song.find_first_of(L"\xD800\xDC00") != std::wstring::npos) {
+        if (nowplaying::win32::UsesAnsiFunctions() &&
+            odd.song.find_first_of(L"\xD800\xDC00") != std::wstring::npos) {
             continue; // the ANSI code page has no surrogates
         }
         player.SetTitle(odd.title);
         ASSERT_TRUE(messenger.WaitForMessages(++expected, kDelivery));
-        EXPECT_EQ(messenger.Messages().back().bytes, ExpectedPayload(odd.song));
+        EXPECT_EQ(SongOf(messenger.Messages().back()), odd.song);
         player.SetTitle(L"1. Plain - Song - Winamp");
         ASSERT_TRUE(messenger.WaitForMessages(++expected, kDelivery));
         ASSERT_TRUE(program.process().Running());
@@ -84,14 +88,13 @@ TEST(OddTitles, TitleChangingWhileReadGivesOnlyWholeSongs)
     Sleep(static_cast<DWORD>(kSettle.count()));
 
     ASSERT_TRUE(program.process().Running());
-    const auto shortPayload = ExpectedPayload(L"S");
-    const auto longPayload = ExpectedPayload(Long(3000));
     const auto messages = messenger.Messages();
     for (const auto& message : messages) {
-        EXPECT_TRUE(message.bytes == shortPayload || message.bytes == longPayload)
+        const auto song = SongOf(message);
+        EXPECT_TRUE(song == L"S" || song == Long(3000))
             << "a torn or stale title was sent";
     }
-    EXPECT_EQ(messages.back().bytes, ExpectedPayload(L"S"));
+    EXPECT_EQ(SongOf(messages.back()), L"S");
 }
 
 } // namespace

@@ -2,20 +2,21 @@
 // A test host owns the component and logs its events; the pointer and the keyboard
 // are driven from outside with xdotool, as a user would.
 
-#include "desktop.h"
-#include "harness.h"
+#include "support/log.h"
+#include "support/peers.h"
+#include "support/registry.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 namespace e2e {
+
+using namespace support;
 namespace {
 
 constexpr Clock kAppear = 10s;
@@ -31,7 +32,8 @@ struct HostLine {
 class TrayHost {
 public:
     TrayHost()
-        : m_logPath(NewTempDir() + L"\\tray_host.log"),
+        : m_otherIcons(VisibleTrayIcons().size()),
+          m_logPath(NewTempDir() + L"\\tray_host.log"),
           m_process(kHostExe, L"--log \"" + m_logPath + L"\"", ProgramLaunch())
     {
         m_control = FindProcessWindow(m_process, L"nowplaying.TrayHost", kAppear);
@@ -62,16 +64,10 @@ public:
     std::vector<HostLine> Lines() const
     {
         std::vector<HostLine> lines;
-        std::ifstream log(m_logPath.c_str());
-        std::string text;
-        while (std::getline(log, text)) {
-            std::istringstream words(text);
-            HostLine line;
-            words >> line.us >> line.kind;
-            for (std::string word; words >> word;) {
-                line.fields.push_back(word);
+        for (const LogLine& words : ReadLog(m_logPath)) {
+            if (words.size() >= 2) {
+                lines.push_back({std::stoll(words[0]), words[1], {words.begin() + 2, words.end()}});
             }
-            lines.push_back(std::move(line));
         }
         return lines;
     }
@@ -123,7 +119,14 @@ public:
     HWND window = nullptr;
     UINT iconId = 0;
 
+    // Waits until the host's icon is shown, or gone, beside the icons there were before.
+    bool WaitForIcon(bool shown, Clock timeout) const
+    {
+        return WaitForIconCount(m_otherIcons + (shown ? 1 : 0), timeout);
+    }
+
 private:
+    const std::size_t m_otherIcons;
     std::wstring m_logPath;
     Process m_process;
     HWND m_control = nullptr;
@@ -139,11 +142,11 @@ double Ms(long long fromUs, long long toUs)
     return (toUs - fromUs) / 1000.0;
 }
 
-// The right-click that opens the host's menu; returns the menu window.
-HWND OpenMenu(const TrayHost& host, const RECT& icon)
+// The right-click on the host's icon that opens its menu; returns the menu window.
+HWND OpenMenu(const TrayHost& host)
 {
     const long long clickedAt = NowMicroseconds();
-    ClickAt(icon, 3);
+    ClickAt(VisibleTrayIcons().back(), 3);
     const auto down = host.WaitFor("event", kReact, {"1", "2"});
     EXPECT_TRUE(down) << "no SysTrayMouseDown(2) after a right-click on the icon";
     HWND menu = nullptr;
@@ -178,10 +181,9 @@ TEST_P(TrayVersions, IconInTheChosenLayoutComesAndGoes)
         GTEST_SKIP() << "an NT version with the 95 family's system DLLs exists nowhere";
     }
     const EmulatedVersion emulated(kHostExe, c.version);
-    const std::size_t others = VisibleTrayIcons().size();
     const long long startedAt = NowMicroseconds();
     TrayHost host;
-    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear)) << "the icon did not appear";
+    ASSERT_TRUE(host.WaitForIcon(true, kAppear)) << "the icon did not appear";
     const long long shownAt = NowMicroseconds();
 
     EXPECT_EQ(host.unicode, c.unicode);
@@ -201,7 +203,7 @@ TEST_P(TrayVersions, IconInTheChosenLayoutComesAndGoes)
     EXPECT_TRUE(Contains(host.Events(), "1 1"));
 
     host.Unload();
-    EXPECT_TRUE(WaitForIconCount(others, kReact)) << "the icon stayed after the unload";
+    EXPECT_TRUE(host.WaitForIcon(false, kReact)) << "the icon stayed after the unload";
 }
 
 INSTANTIATE_TEST_SUITE_P(Tray, TrayVersions,
@@ -214,13 +216,22 @@ INSTANTIATE_TEST_SUITE_P(Tray, TrayVersions,
                              return std::string(name.begin(), name.end());
                          });
 
-TEST(Tray, RightClickOpensTheMenuAndAKeyChoosesAnItem)
-{
-    const std::size_t others = VisibleTrayIcons().size();
+// The host with its icon shown and its menu opened by a right-click.
+class TrayMenu : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host.WaitForIcon(true, kAppear));
+        menu = OpenMenu(host);
+        ASSERT_NE(menu, nullptr);
+    }
+
     TrayHost host;
-    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear));
-    HWND menu = OpenMenu(host, VisibleTrayIcons().back());
-    ASSERT_NE(menu, nullptr);
+    HWND menu = nullptr;
+};
+
+TEST_F(TrayMenu, RightClickOpensTheMenuAndAKeyChoosesAnItem)
+{
     EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "2"})) << "the release arrives while the menu is open";
 
     const long long pressedAt = NowMicroseconds();
@@ -238,13 +249,8 @@ TEST(Tray, RightClickOpensTheMenuAndAKeyChoosesAnItem)
     EXPECT_EQ(std::count(events.begin(), events.end(), "5 2 exit"), 1);
 }
 
-TEST(Tray, ClickOnTheFirstMenuItemReportsItsIndexAndKey)
+TEST_F(TrayMenu, ClickOnTheFirstMenuItemReportsItsIndexAndKey)
 {
-    const std::size_t others = VisibleTrayIcons().size();
-    TrayHost host;
-    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear));
-    HWND menu = OpenMenu(host, VisibleTrayIcons().back());
-    ASSERT_NE(menu, nullptr);
     RECT rect;
     ASSERT_TRUE(GetWindowRect(menu, &rect));
     // "&About" is the top item: a few pixels inside the menu's top edge.
@@ -257,11 +263,10 @@ TEST(Tray, ClickOnTheFirstMenuItemReportsItsIndexAndKey)
 
 TEST(Tray, IconArrivesOnceABusyShellTakesTheAdd)
 {
-    const std::size_t others = VisibleTrayIcons().size();
-    RefusingShell shell(2);
+    StandInShell shell(2);
     TrayHost host;
     ASSERT_TRUE(shell.WaitUntilAside(kAppear)) << "the add was not tried again";
-    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear)) << "the icon did not appear";
+    ASSERT_TRUE(host.WaitForIcon(true, kAppear)) << "the icon did not appear";
     const long long shownAt = NowMicroseconds();
     const std::vector<long long>& refused = shell.RefusedAddsUs();
     ASSERT_EQ(refused.size(), 2u);
@@ -279,11 +284,23 @@ TEST(Tray, IconArrivesOnceABusyShellTakesTheAdd)
     EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "1"})) << "the icon does not reach the owner";
 }
 
+// Wine drops an icon by itself when its window goes, so the shell's own view tells
+// nothing about the delete: a stand-in shell that takes every call counts them.
+TEST(Tray, UnloadDeletesTheIconItAdded)
+{
+    const StandInShell shell(0, false);
+    TrayHost host;
+    ASSERT_TRUE(WaitUntil([&] { return shell.Calls(NIM_ADD) > 0; }, kAppear)) << "no add reached the shell";
+    EXPECT_EQ(shell.Calls(NIM_DELETE), 0);
+    host.Unload();
+    EXPECT_TRUE(WaitUntil([&] { return shell.Calls(NIM_DELETE) == 1; }, kReact)) << "the icon was not deleted";
+    EXPECT_EQ(shell.Calls(NIM_ADD), 1);
+}
+
 TEST(Tray, IconComesBackWhenTheShellRestarts)
 {
-    const std::size_t others = VisibleTrayIcons().size();
     TrayHost host;
-    ASSERT_TRUE(WaitForIconCount(others + 1, kAppear));
+    ASSERT_TRUE(host.WaitForIcon(true, kAppear));
 
     // The shell forgets the icon behind the component's back...
     NOTIFYICONDATAW nid{};
@@ -291,12 +308,12 @@ TEST(Tray, IconComesBackWhenTheShellRestarts)
     nid.hWnd = host.window;
     nid.uID = host.iconId;
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
-    ASSERT_TRUE(WaitForIconCount(others, kReact));
+    ASSERT_TRUE(host.WaitForIcon(false, kReact));
 
     // ...and announces its restart to every top-level window.
     const long long restartedAt = NowMicroseconds();
     ASSERT_TRUE(PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0));
-    ASSERT_TRUE(WaitForIconCount(others + 1, kReact)) << "the icon did not come back";
+    ASSERT_TRUE(host.WaitForIcon(true, kReact)) << "the icon did not come back";
     std::printf("shell restart to icon back: %.0f ms\n", Ms(restartedAt, NowMicroseconds()));
 
     ClickAt(VisibleTrayIcons().back(), 1);

@@ -1,5 +1,7 @@
-// Cuts arbitrary UTF-16 titles and checks the result against what the cut means:
-// the text strictly between the first space and the first marker.
+// Cuts arbitrary UTF-16 titles and checks every result, empty or not, against the
+// rule restated as a plain walk over the characters: the text strictly between the
+// first space and the first marker, empty without a marker or when the first space
+// is the marker's own.
 
 #include "player/window_scan.h"
 
@@ -8,6 +10,37 @@
 #include <cstdlib>
 #include <string>
 
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+std::size_t FirstMarker(const std::u16string& title)
+{
+    const std::u16string_view marker = nowplaying::PLAYER_TITLE_MARKER;
+    for (std::size_t at = 0; at + marker.size() <= title.size(); ++at) {
+        std::size_t matched = 0;
+        while (matched < marker.size() && title[at + matched] == marker[matched]) {
+            ++matched;
+        }
+        if (matched == marker.size()) {
+            return at;
+        }
+    }
+    return kNone;
+}
+
+std::size_t FirstSpace(const std::u16string& title)
+{
+    for (std::size_t at = 0; at < title.size(); ++at) {
+        if (title[at] == u' ') {
+            return at;
+        }
+    }
+    return kNone;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::u16string title(size / 2, u'\0');
@@ -15,20 +48,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         title[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
     }
     const std::u16string_view song = nowplaying::ExtractSongFromTitle(title);
-    const auto marker = title.find(nowplaying::PLAYER_TITLE_MARKER);
-    if (marker == std::u16string::npos) {
-        if (!song.empty()) {
-            std::abort();
-        }
-        return 0;
+    const std::size_t marker = FirstMarker(title);
+    const std::size_t space = FirstSpace(title);
+    std::size_t begin = 0;
+    std::size_t length = 0;
+    if (marker != kNone && space < marker) {
+        begin = space + 1;
+        length = marker - begin;
     }
-    if (song.empty()) {
-        return 0;
+    if (song.size() != length || std::u16string_view(title).substr(begin, length) != song) {
+        std::abort();
     }
-    // The song lies inside the title, right after its first space, right before the marker.
-    const auto begin = static_cast<std::size_t>(song.data() - title.data());
-    if (begin == 0 || begin + song.size() != marker || title[begin - 1] != u' ' ||
-        title.find(u' ') != begin - 1) {
+    // A song is a view into the title itself, at the place the rule names.
+    if (length > 0 && song.data() != title.data() + begin) {
         std::abort();
     }
     return 0;

@@ -5,7 +5,7 @@
 //
 //   soak.exe [--minutes M]
 
-#include "tests/e2e/harness.h"
+#include "support/peers.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +21,7 @@
 
 namespace {
 
-using namespace e2e;
+using namespace support;
 
 constexpr int kExtraWindows = 1500;
 constexpr DWORD kChangeEveryMs = 100;
@@ -36,15 +37,12 @@ std::wstring Title(int change)
 // The change number a message carries, or -1 for anything else.
 int ChangeOf(const Received& message)
 {
-    std::wstring text;
-    for (std::size_t i = 0; i + 1 < message.bytes.size(); i += 2) {
-        text += static_cast<wchar_t>(message.bytes[i] | (message.bytes[i + 1] << 8));
-    }
-    const std::wstring prefix = L"\\0Music\\0\\0Soak - Change ";
-    if (text.compare(0, prefix.size(), prefix) != 0) {
+    const std::wstring prefix = L"Soak - Change ";
+    const auto song = SongOf(message);
+    if (!song || song->compare(0, prefix.size(), prefix) != 0) {
         return -1;
     }
-    return static_cast<int>(std::wcstol(text.c_str() + prefix.size(), nullptr, 10));
+    return static_cast<int>(std::wcstol(song->c_str() + prefix.size(), nullptr, 10));
 }
 
 struct Usage {
@@ -160,9 +158,11 @@ struct Verdict {
     std::size_t checked = 0;
 };
 
-// Compares a receiver with the reference over the parts of its lives where it was
-// live and responsive: every change the reference got there must have arrived once.
-Verdict Judge(const Receiver& receiver, const Receiver& reference, const std::vector<Life>& unresponsive)
+// Compares a receiver with the others over the parts of its lives where it was live
+// and responsive: every change another receiver got there must have arrived once,
+// since the program sends each change to every messenger window.
+Verdict Judge(const Receiver& receiver, std::initializer_list<const Receiver*> references,
+              const std::vector<Life>& unresponsive)
 {
     Verdict verdict;
     std::vector<int> seen;
@@ -178,20 +178,22 @@ Verdict Judge(const Receiver& receiver, const Receiver& reference, const std::ve
         }
         seen.push_back(change);
     }
-    for (const auto& message : reference.Messages()) {
-        const long long t = message.arrivalUs;
-        const bool covered = std::any_of(receiver.Lives().begin(), receiver.Lives().end(), [&](const Life& life) {
-            return t > life.startUs + kEdgeUs && t < life.endUs - kEdgeUs;
-        });
-        const bool excused = std::any_of(unresponsive.begin(), unresponsive.end(), [&](const Life& gap) {
-            return t > gap.startUs - kEdgeUs && t < gap.endUs + kEdgeUs;
-        });
-        if (!covered || excused || ChangeOf(message) < 0) {
-            continue;
-        }
-        ++verdict.checked;
-        if (std::find(seen.begin(), seen.end(), ChangeOf(message)) == seen.end()) {
-            ++verdict.missing;
+    for (const Receiver* reference : references) {
+        for (const auto& message : reference->Messages()) {
+            const long long t = message.arrivalUs;
+            const bool covered = std::any_of(receiver.Lives().begin(), receiver.Lives().end(), [&](const Life& life) {
+                return t > life.startUs + kEdgeUs && t < life.endUs - kEdgeUs;
+            });
+            const bool excused = std::any_of(unresponsive.begin(), unresponsive.end(), [&](const Life& gap) {
+                return t > gap.startUs - kEdgeUs && t < gap.endUs + kEdgeUs;
+            });
+            if (!covered || excused || ChangeOf(message) < 0) {
+                continue;
+            }
+            ++verdict.checked;
+            if (std::find(seen.begin(), seen.end(), ChangeOf(message)) == seen.end()) {
+                ++verdict.missing;
+            }
         }
     }
     return verdict;
@@ -291,9 +293,9 @@ int wmain(int argc, wchar_t** argv)
     b.Stop();
     c.Stop();
 
-    const Verdict va = Judge(a, a, {});
-    const Verdict vb = Judge(b, a, {});
-    const Verdict vc = Judge(c, a, cHang ? std::vector<Life>{*cHang} : std::vector<Life>{});
+    const Verdict va = Judge(a, {&b, &c}, {});
+    const Verdict vb = Judge(b, {&a}, {});
+    const Verdict vc = Judge(c, {&a}, cHang ? std::vector<Life>{*cHang} : std::vector<Life>{});
     std::printf("\n%-22s %9s %10s %8s %8s %8s\n", "receiver", "received", "duplicate", "foreign", "checked",
                 "missing");
     for (const auto& [receiver, verdict] : {std::pair{&a, va}, std::pair{&b, vb}, std::pair{&c, vc}}) {
@@ -312,8 +314,8 @@ int wmain(int argc, wchar_t** argv)
         DestroyWindow(hWnd);
     }
     const bool delivered = va.duplicates + vb.duplicates + vc.duplicates == 0 &&
-                           va.foreign + vb.foreign + vc.foreign == 0 && vb.missing + vc.missing == 0 &&
-                           va.received > 0;
+                           va.foreign + vb.foreign + vc.foreign == 0 &&
+                           va.missing + vb.missing + vc.missing == 0 && va.received > 0 && va.checked > 0;
     const bool steady = atEnd.handles <= atStart.handles + 16 &&
                         atEnd.privateBytes <= atStart.privateBytes + 1024 * 1024;
     std::printf("\nsoak %s\n", alive && delivered && steady ? "passed" : "FAILED");

@@ -1,6 +1,7 @@
 #include "messenger/now_playing.h"
 
 #include "fake_windows.h"
+#include "support/payload.h"
 
 #include <gtest/gtest.h>
 
@@ -60,11 +61,27 @@ TEST(Payload, ByteExactForAbc)
     EXPECT_EQ(PayloadBytes(u"abc"), abc);
 }
 
+// The tests' decoder is checked here against the same bytes: it takes the exact frame
+// back to its song and nothing a byte away from it, so that tests elsewhere may
+// compare decoded songs instead of spelling the frame out.
 TEST(Payload, SongIsInsertedUnchanged)
 {
-    for (std::u16string_view song : {std::u16string_view(u"a\\0b"), std::u16string_view(u"\\"),
-                                     std::u16string_view(u"夜明け 🎵"), std::u16string_view(u" x ")}) {
-        EXPECT_EQ(PayloadBytes(song), Expected(Utf16LeBytes(song)));
+    for (std::u16string_view song : {std::u16string_view(u""), std::u16string_view(u"a\\0b"),
+                                     std::u16string_view(u"\\"), std::u16string_view(u"夜明け 🎵"),
+                                     std::u16string_view(u" x ")}) {
+        const std::vector<std::uint8_t> expected = Expected(Utf16LeBytes(song));
+        EXPECT_EQ(PayloadBytes(song), expected);
+        EXPECT_EQ(support::DecodeNowPlaying(expected), std::u16string(song));
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            std::vector<std::uint8_t> changed = expected;
+            changed[i] ^= 0x01;
+            const auto decoded = support::DecodeNowPlaying(changed);
+            EXPECT_TRUE(!decoded || *decoded != song) << "byte " << i << " changed";
+        }
+        for (const std::size_t cut : {std::size_t{1}, std::size_t{2}}) {
+            const std::vector<std::uint8_t> shorter(expected.begin(), expected.end() - static_cast<long>(cut));
+            EXPECT_FALSE(support::DecodeNowPlaying(shorter)) << cut << " bytes short";
+        }
     }
 }
 

@@ -4,7 +4,7 @@
 #include "app/poll_cycle.h"
 #include "player/window_scan.h"
 
-#include "allocation_counter.h"
+#include "support/allocation_counter.h"
 #include "fake_windows.h"
 
 #include <gtest/gtest.h>

@@ -6,8 +6,98 @@
 
 #include <cstring>
 
-namespace e2e {
+namespace support {
 
+namespace {
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className; // null: any visible window, counted
+    bool visibleOnly;
+    HWND found;
+    int count;
+};
+
+BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hWnd, &owner);
+    if (owner != search->processId || (search->visibleOnly && !IsWindowVisible(hWnd))) {
+        return TRUE;
+    }
+    if (search->className == nullptr) {
+        ++search->count;
+        return TRUE;
+    }
+    wchar_t className[256];
+    if (GetClassNameW(hWnd, className, 256) > 0 && std::wstring(className) == search->className) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout)
+{
+    WindowSearch search{process.Id(), className, false, nullptr, 0};
+    WaitUntil(
+        [&] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr || !process.Running();
+        },
+        timeout);
+    return search.found;
+}
+
+HWND VisibleProcessWindow(DWORD processId, const wchar_t* className)
+{
+    WindowSearch search{processId, className, true, nullptr, 0};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int CountProcessWindows(DWORD processId)
+{
+    WindowSearch search{processId, nullptr, true, nullptr, 0};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+RECT ControlRect(HWND parent, int controlId)
+{
+    RECT rect{};
+    const HWND control = GetDlgItem(parent, controlId);
+    if (control != nullptr && GetWindowRect(control, &rect)) {
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    }
+    return rect;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                             &length)) {
+        return L"(no answer)";
+    }
+    return std::wstring(text, length);
+}
+
+bool WaitForText(HWND window, const std::wstring& text, Clock timeout)
+{
+    return WaitUntil([&] { return TextOf(window) == text; }, timeout);
+}
+
+namespace {
 struct IconSearch {
     const wchar_t* iconClass;
     std::vector<RECT> found;
@@ -24,6 +114,7 @@ BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
     }
     return TRUE;
 }
+} // namespace
 
 // Wine shows notification icons as child windows of its own tray window: the X11
 // driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
@@ -46,28 +137,34 @@ bool WaitForIconCount(std::size_t count, Clock timeout)
     return WaitUntil([&] { return VisibleTrayIcons().size() == count; }, timeout);
 }
 
-RefusingShell::RefusingShell(int adds) : m_adds(adds), m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+StandInShell::StandInShell(int refusedAdds, bool stepsAside)
+    : m_refusedAdds(refusedAdds), m_stepsAside(stepsAside), m_ready(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    m_thread.reset(CreateThread(nullptr, 0, &RefusingShell::Run, this, 0, &m_threadId));
-    EXPECT_EQ(WaitForSingleObject(m_ready.get(), 5000), WAIT_OBJECT_0) << "the refusing shell did not start";
+    m_thread.reset(CreateThread(nullptr, 0, &StandInShell::Run, this, 0, &m_threadId));
+    EXPECT_EQ(WaitForSingleObject(m_ready.get(), 5000), WAIT_OBJECT_0) << "the stand-in shell did not start";
 }
 
-RefusingShell::~RefusingShell()
+StandInShell::~StandInShell()
 {
     PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
     WaitForSingleObject(m_thread.get(), 5000);
 }
 
-bool RefusingShell::WaitUntilAside(Clock timeout) const
+bool StandInShell::WaitUntilAside(Clock timeout) const
 {
     return WaitForSingleObject(m_thread.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-DWORD WINAPI RefusingShell::Run(void* self)
+int StandInShell::Calls(DWORD code) const
+{
+    return code < m_calls.size() ? m_calls[code].load() : 0;
+}
+
+DWORD WINAPI StandInShell::Run(void* self)
 {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &RefusingShell::WindowProc;
+    wc.lpfnWndProc = &StandInShell::WindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"Shell_TrayWnd";
     RegisterClassExW(&wc);
@@ -76,7 +173,7 @@ DWORD WINAPI RefusingShell::Run(void* self)
                                                                  nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                                                  wc.hInstance, nullptr));
     SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    SetEvent(static_cast<RefusingShell*>(self)->m_ready.get());
+    SetEvent(static_cast<StandInShell*>(self)->m_ready.get());
     MSG msg;
     while (window && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         DispatchMessageW(&msg);
@@ -84,15 +181,22 @@ DWORD WINAPI RefusingShell::Run(void* self)
     return 0;
 }
 
-LRESULT CALLBACK RefusingShell::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK StandInShell::WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<RefusingShell*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<StandInShell*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
     if (message != WM_COPYDATA || self == nullptr) {
         return DefWindowProcW(hWnd, message, wParam, lParam);
     }
-    if (reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData == NIM_ADD) {
+    const ULONG_PTR code = reinterpret_cast<const COPYDATASTRUCT*>(lParam)->dwData;
+    if (code < self->m_calls.size()) {
+        ++self->m_calls[code];
+    }
+    if (static_cast<int>(self->m_refusedAddsUs.size()) >= self->m_refusedAdds) {
+        return TRUE;
+    }
+    if (code == NIM_ADD) {
         self->m_refusedAddsUs.push_back(NowMicroseconds());
-        if (static_cast<int>(self->m_refusedAddsUs.size()) == self->m_adds) {
+        if (static_cast<int>(self->m_refusedAddsUs.size()) == self->m_refusedAdds && self->m_stepsAside) {
             PostQuitMessage(0);
         }
     }
@@ -162,7 +266,9 @@ std::vector<std::wstring> TrayTooltips()
     TooltipSearch search{0, {}};
     GetWindowThreadProcessId(tray, &search.processId);
     EnumWindows(CollectTooltip, reinterpret_cast<LPARAM>(&search));
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.processId);
+    const nowplaying::win32::UniqueKernelHandle owner(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.processId));
+    const HANDLE process = owner.get();
     if (process == nullptr) {
         return texts;
     }
@@ -196,8 +302,7 @@ std::vector<std::wstring> TrayTooltips()
     if (remote != nullptr) {
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
-    CloseHandle(process);
     return texts;
 }
 
-} // namespace e2e
+} // namespace support

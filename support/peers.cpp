@@ -1,0 +1,80 @@
+#include "peers.h"
+
+#include "log.h"
+#include "payload.h"
+
+#include <gtest/gtest.h>
+
+namespace support {
+
+StandInPlayer::StandInPlayer(const std::wstring& title)
+    : m_process(L"standin_player.exe", L"--title \"" + title + L"\"")
+{
+    m_window = FindProcessWindow(m_process, L"nowplaying.StandInPlayer", 10s);
+    EXPECT_NE(m_window, nullptr) << "the stand-in player's window did not appear";
+}
+
+void StandInPlayer::SetTitle(const std::wstring& title)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(m_window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+void StandInPlayer::Close()
+{
+    PostMessageW(m_window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(m_process.WaitForExit(5s)) << "the stand-in player did not close";
+}
+
+std::optional<std::wstring> SongOf(const Received& message)
+{
+    const auto song = DecodeNowPlaying(message.bytes);
+    if (!song) {
+        return std::nullopt;
+    }
+    return std::wstring(song->begin(), song->end());
+}
+
+StandInMessenger::StandInMessenger(bool hang, const std::wstring& extraArguments)
+    : m_logPath(NewTempDir() + L"\\messenger.log"),
+      m_process(L"standin_messenger.exe",
+                L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang " : L" ") + extraArguments)
+{
+    m_window = FindProcessWindow(m_process, L"MsnMsgrUIManager", 10s);
+    EXPECT_NE(m_window, nullptr) << "the stand-in messenger's window did not appear";
+}
+
+std::vector<Received> StandInMessenger::Messages() const
+{
+    std::vector<Received> messages;
+    for (const LogLine& words : ReadLog(m_logPath)) {
+        if (words.size() < 4 || words[0] != "msg") {
+            continue;
+        }
+        Received message{std::stoll(words[1]), static_cast<std::uint32_t>(std::stoul(words[2])),
+                         static_cast<std::uint32_t>(std::stoul(words[3])), {}};
+        const std::string hex = words.size() > 4 ? words[4] : "";
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+            message.bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+        }
+        messages.push_back(std::move(message));
+    }
+    return messages;
+}
+
+bool StandInMessenger::WaitForMessages(std::size_t count, Clock timeout) const
+{
+    return WaitUntil([&] { return Messages().size() >= count; }, timeout);
+}
+
+NowPlaying::NowPlaying(Start start) : m_process(L"nowplaying.exe", L"", ProgramLaunch())
+{
+    if (start == Start::Again) {
+        return;
+    }
+    m_window = FindProcessWindow(m_process, L"nowplaying.frmMain", 10s);
+    EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
+}
+
+} // namespace support

@@ -1,0 +1,69 @@
+#pragma once
+// The real program and the stand-in peers, each started as its own process, and what
+// the stand-in messengers recorded.
+
+#include "desktop.h"
+#include "process.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace support {
+
+class StandInPlayer {
+public:
+    explicit StandInPlayer(const std::wstring& title);
+    // Sets the title from outside, as a user's player would change it.
+    void SetTitle(const std::wstring& title);
+    void Close();
+    HWND Window() const { return m_window; }
+
+private:
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
+struct Received {
+    long long arrivalUs;
+    std::uint32_t dwData;
+    std::uint32_t cbData;
+    std::vector<std::uint8_t> bytes;
+};
+
+// The song a message carries; nullopt unless its bytes are exactly a now-playing payload.
+std::optional<std::wstring> SongOf(const Received& message);
+
+class StandInMessenger {
+public:
+    explicit StandInMessenger(bool hang = false, const std::wstring& extraArguments = L"");
+    std::vector<Received> Messages() const;
+    // Waits until at least count messages arrived.
+    bool WaitForMessages(std::size_t count, Clock timeout) const;
+    HWND Window() const { return m_window; }
+    void Kill() { m_process.Kill(); }
+
+private:
+    std::wstring m_logPath;
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
+// The program under test. Started Again while it runs already, it is to end without
+// a window of its own, so nothing waits for one.
+class NowPlaying {
+public:
+    enum class Start { Alone, Again };
+    explicit NowPlaying(Start start = Start::Alone);
+    HWND Window() const { return m_window; }
+    Process& process() { return m_process; }
+
+private:
+    Process m_process;
+    HWND m_window = nullptr;
+};
+
+} // namespace support

@@ -1,0 +1,67 @@
+#pragma once
+// Processes of a test run: the clock they share, bounded waits, and one way to start
+// a program, by itself, under the 95-family launcher or as a Unix shell command.
+// Every wait is bounded.
+
+#include "family.h"
+#include "win32/unique_handle.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace support {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::milliseconds;
+
+// Microseconds on the clock the stand-in messenger stamps arrivals with.
+long long NowMicroseconds();
+
+// Polls condition every 20 ms until it holds or timeout passes; returns its last value.
+bool WaitUntil(const std::function<bool()>& condition, Clock timeout);
+
+std::wstring BinDir();
+// A fresh, empty folder for one test's files.
+std::wstring NewTempDir();
+
+class Process {
+public:
+    Process() = default;
+    // exe: a program of the build's bin folder. countsPath: where the launcher lists
+    // the W functions the program called.
+    Process(const std::wstring& exe, const std::wstring& arguments, Launch launch = Launch::Direct,
+            const std::wstring& countsPath = L"");
+    ~Process();
+    Process(Process&&) = default;
+    Process& operator=(Process&&) = default;
+
+    bool Running() const;
+    // Waits for the process to end by itself; false when it did not within timeout.
+    bool WaitForExit(Clock timeout) const;
+    // Ends the program; under the launcher, which then writes its counts and ends too.
+    void Kill();
+    // The program's own process, also when it runs under the launcher.
+    DWORD Id() const { return m_id; }
+    HANDLE Handle() const { return m_program ? m_program.get() : m_started.get(); }
+    // The exit code once the process has ended; STILL_ACTIVE before. The launcher
+    // ends with its program's.
+    DWORD ExitCode() const;
+    // The launcher the program runs under; null when it runs by itself, or when the
+    // launcher ended before its program was seen.
+    HANDLE Launcher() const { return m_program ? m_started.get() : nullptr; }
+
+private:
+    nowplaying::win32::UniqueKernelHandle m_started;
+    nowplaying::win32::UniqueKernelHandle m_program; // under the launcher only
+    DWORD m_id = 0;
+};
+
+// Runs a Unix shell command line (Wine starts native programs too) and returns what
+// it printed; nullopt when no output arrived within timeout.
+std::optional<std::string> RunUnixShell(const std::string& command, Clock timeout);
+
+} // namespace support
