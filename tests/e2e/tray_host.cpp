@@ -8,6 +8,7 @@
 //   <us> loaded <unicode 0|1> <balloons 0|1> <cbSize> <GetVersion hex> <hwnd hex> <uID hex>
 //   <us> tip <tooltip read back after load, UTF-8>
 //   <us> event <number> [<button or index> [<key>]]
+//   <us> popup <position of the default item, -1 for none> (each time the menu opens)
 //   <us> unloaded
 //   <us> exit
 // Control window (class "nowplaying.TrayHost", never shown): WM_APP + 1 unloads the
@@ -119,6 +120,18 @@ private:
     nowplaying::win32::UniqueWindow m_hWnd;
 };
 
+// The popup menu lives only inside the component's call, and another process cannot
+// read it: a hook on this thread sees it as it opens and logs which item is drawn bold.
+LRESULT CALLBACK LogPopupDefault(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_INITMENUPOPUP) {
+        const UINT position = GetMenuDefaultItem(reinterpret_cast<HMENU>(message->wParam), TRUE, 0);
+        WriteLog("popup " + std::to_string(position == static_cast<UINT>(-1) ? -1 : static_cast<int>(position)));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 int wmain()
@@ -149,11 +162,16 @@ int wmain()
     if (!control.Create()) {
         return 1;
     }
+    // The hook takes no text: the ANSI function serves both families.
+    const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, LogPopupDefault, nullptr, GetCurrentThreadId());
 
     MSG msg;
     while (win32::GetMessageT(msg) > 0) {
         TranslateMessage(&msg);
         win32::DispatchMessageT(msg);
+    }
+    if (hook != nullptr) {
+        UnhookWindowsHookEx(hook);
     }
     systray.Unload();
     WriteLog("exit");

@@ -233,6 +233,9 @@ protected:
 TEST_F(TrayMenu, RightClickOpensTheMenuAndAKeyChoosesAnItem)
 {
     EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "2"})) << "the release arrives while the menu is open";
+    const auto popup = host.WaitFor("popup", kReact);
+    ASSERT_TRUE(popup) << "the menu opened unseen";
+    EXPECT_EQ(popup->fields, std::vector<std::string>{"0"}) << "\"&About\" is not drawn as the default item";
 
     const long long pressedAt = NowMicroseconds();
     PressKeyInMenu(menu, "e");
