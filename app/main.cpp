@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+// The ANSI entry: the program reads no command line, and the runtime's ANSI start-up
+// needs nothing that the 95 family's msvcrt.dll and kernel32 might lack.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     nowplaying::win32::RestrictDllSearchToSystem32();
     nowplaying::SingleInstance single;
