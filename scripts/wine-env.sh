@@ -47,22 +47,34 @@ wine_session_start() {
     NOWPLAYING_OWN_DISPLAY=0
   else
     # Xvfb picks a free display number itself, so concurrent sessions never collide.
-    local numfile
+    # -noreset: by default the server resets whenever its last client disconnects, and
+    # refuses connections meanwhile, so the check below could see it alive, then gone.
+    local numfile xvfb_log
     numfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
-    _wine_started_pids+=($!)
+    xvfb_log=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>"$xvfb_log" &
+    local xvfb_pid=$!
+    _wine_started_pids+=("$xvfb_pid")
     local i
-    for i in $(seq 1 100); do
+    for i in $(seq 1 200); do
       [ -s "$numfile" ] && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
       sleep 0.05
     done
     export DISPLAY=":$(tr -d '[:space:]' <"$numfile")"
     rm -f "$numfile"
-    for i in $(seq 1 100); do
+    for i in $(seq 1 200); do
       _display_alive "$DISPLAY" && break
+      kill -0 "$xvfb_pid" 2>/dev/null || break
       sleep 0.05
     done
-    _display_alive "$DISPLAY" || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
+    if ! _display_alive "$DISPLAY"; then
+      echo "Xvfb did not start on display '$DISPLAY'; its output:" >&2
+      cat "$xvfb_log" >&2
+      rm -f "$xvfb_log"
+      return 1
+    fi
+    rm -f "$xvfb_log"
     # Without a window manager Wine waits about a second whenever a window is
     # hidden or destroyed.
     openbox --sm-disable >/dev/null 2>&1 &
