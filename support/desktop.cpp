@@ -100,17 +100,16 @@ bool WaitForText(HWND window, const std::wstring& text, Clock timeout)
 namespace {
 struct IconSearch {
     const wchar_t* iconClass;
-    std::vector<RECT> found;
+    std::vector<HWND> found;
 };
 
 BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
 {
     auto* search = reinterpret_cast<IconSearch*>(lParam);
     wchar_t className[64];
-    RECT rect;
     if (IsWindowVisible(child) && GetClassNameW(child, className, 64) > 0 &&
-        std::wstring(className) == search->iconClass && GetWindowRect(child, &rect)) {
-        search->found.push_back(rect);
+        std::wstring(className) == search->iconClass) {
+        search->found.push_back(child);
     }
     return TRUE;
 }
@@ -118,7 +117,7 @@ BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
 
 // Wine shows notification icons as child windows of its own tray window: the X11
 // driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
-std::vector<RECT> VisibleTrayIcons()
+std::vector<HWND> VisibleTrayIcons()
 {
     const std::pair<const wchar_t*, const wchar_t*> trays[] = {
         {L"__winex11_standalone_tray", L"__winex11_tray_icon"}, {L"Shell_TrayWnd", L"__wine_tray_icon"}};
@@ -210,10 +209,56 @@ void Xdotool(const std::string& arguments)
     EXPECT_TRUE(RunUnixShell("xdotool " + arguments, 5s)) << "xdotool " << arguments << " did not finish";
 }
 
-void ClickAt(const RECT& rect, int button)
+unsigned long XWindowOf(HWND window)
 {
-    Xdotool("mousemove " + std::to_string((rect.left + rect.right) / 2) + " " +
-            std::to_string((rect.top + rect.bottom) / 2) + " click " + std::to_string(button));
+    return static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window")));
+}
+
+bool WaitForMapped(HWND window, bool mapped, Clock timeout)
+{
+    const unsigned long xWindow = XWindowOf(window);
+    if (xWindow == 0) {
+        return false;
+    }
+    const std::string viewable = "xwininfo -id " + std::to_string(xWindow) + " | grep -q IsViewable";
+    const std::string loops = std::to_string(timeout.count() / 50);
+    const auto answer = RunUnixShell("for i in $(seq " + loops + "); do " + (mapped ? "" : "! ") + viewable +
+                                         " && echo yes && break; sleep 0.05; done",
+                                     timeout + 5s);
+    return answer && answer->find("yes") != std::string::npos;
+}
+
+void ClickAt(HWND window, int button, std::optional<POINT> at)
+{
+    const HWND top = GetAncestor(window, GA_ROOT);
+    ASSERT_TRUE(WaitForMapped(top, true, 5s)) << "the window to click is not shown on the X display";
+    RECT frame{};
+    GetWindowRect(top, &frame);
+    POINT client{0, 0};
+    ClientToScreen(top, &client);
+    const POINT border{client.x - frame.left, client.y - frame.top};
+    // The point in the top-level window's client coordinates, from relative places only.
+    POINT point{};
+    if (window == top) {
+        RECT area{};
+        GetClientRect(top, &area);
+        point = at ? POINT{at->x - border.x, at->y - border.y} : POINT{area.right / 2, area.bottom / 2};
+    } else {
+        RECT area{};
+        GetClientRect(window, &area);
+        point = at.value_or(POINT{area.right / 2, area.bottom / 2});
+        MapWindowPoints(window, top, &point, 1);
+    }
+    // Wine's X window covers the whole window where Wine draws the frame, and the
+    // client area where the window manager does: the X window's width tells which.
+    const std::string xWindow = std::to_string(XWindowOf(top));
+    const std::string command = "eval $(xdotool getwindowgeometry --shell " + xWindow + "); if [ $WIDTH = " +
+                                std::to_string(frame.right - frame.left) + " ]; then dx=" +
+                                std::to_string(point.x + border.x) + " dy=" + std::to_string(point.y + border.y) +
+                                "; else dx=" + std::to_string(point.x) + " dy=" + std::to_string(point.y) +
+                                "; fi; xdotool mousemove --window " + xWindow + " $dx $dy click " +
+                                std::to_string(button);
+    EXPECT_TRUE(RunUnixShell(command, 5s)) << command << " did not finish";
 }
 
 HWND VisibleMenuWindow(DWORD processId)
@@ -225,7 +270,7 @@ HWND VisibleMenuWindow(DWORD processId)
 // the icon left the X focus on Wine's tray window, whose process does not own the menu.
 void PressKeyInMenu(HWND menu, const std::string& key)
 {
-    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(menu, L"__wine_x11_whole_window"));
+    const unsigned long xWindow = XWindowOf(menu);
     ASSERT_NE(xWindow, 0u) << "the menu is not shown through Wine's X11 driver";
     Xdotool("key --window " + std::to_string(xWindow) + " " + key);
 }

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <atomic>
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -33,8 +34,8 @@ std::wstring TextOf(HWND window);
 // Waits until the window's text equals text; false when it did not within timeout.
 bool WaitForText(HWND window, const std::wstring& text, Clock timeout);
 
-// The screen rectangles of the visible notification icons in Wine's tray window.
-std::vector<RECT> VisibleTrayIcons();
+// The visible notification icons in Wine's tray window, each a child window of it.
+std::vector<HWND> VisibleTrayIcons();
 bool WaitForIconCount(std::size_t count, Clock timeout);
 
 // The texts of the tooltips Wine's tray shows for its icons, read across processes.
@@ -73,8 +74,16 @@ private:
 };
 
 void Xdotool(const std::string& arguments);
-// Moves the pointer to the rectangle's centre and clicks button (1 left, 3 right) there.
-void ClickAt(const RECT& rect, int button);
+// The X window that shows a top-level window of Wine's; 0 when it has none.
+unsigned long XWindowOf(HWND window);
+// Waits until the X server shows (or no longer shows) the window's X window. Wine
+// reports a window shown or hidden before the window manager has mapped or unmapped it.
+bool WaitForMapped(HWND window, bool mapped, Clock timeout);
+// Clicks button (1 left, 3 right) in window, at `at` from its top-left corner or at
+// its centre, once its top-level window is mapped. The point is found from the
+// window's place inside its top-level window and the top-level window's X window:
+// Wine's own view of screen positions lags behind the window manager's placing.
+void ClickAt(HWND window, int button, std::optional<POINT> at = std::nullopt);
 
 // The open popup menu of a process (the system's menu window class), or null.
 HWND VisibleMenuWindow(DWORD processId);

@@ -254,11 +254,8 @@ TEST_F(TrayMenu, RightClickOpensTheMenuAndAKeyChoosesAnItem)
 
 TEST_F(TrayMenu, ClickOnTheFirstMenuItemReportsItsIndexAndKey)
 {
-    RECT rect;
-    ASSERT_TRUE(GetWindowRect(menu, &rect));
     // "&About" is the top item: a few pixels inside the menu's top edge.
-    const RECT firstItem{rect.left + 8, rect.top + 6, rect.left + 24, rect.top + 10};
-    ClickAt(firstItem, 1);
+    ClickAt(menu, 1, POINT{16, 8});
     const auto click = host.WaitFor("event", kReact, {"5"});
     ASSERT_TRUE(click) << "clicking \"&About\" raised no MenuClick";
     EXPECT_EQ(click->fields, (std::vector<std::string>{"5", "0", "about"}));

@@ -88,11 +88,9 @@ protected:
 
     void ClickOk()
     {
-        RECT rect{};
-        GetWindowRect(GetDlgItem(about, ID_CMD_OK), &rect);
-        ClickAt(rect, 1);
+        ClickAt(GetDlgItem(about, ID_CMD_OK), 1);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, kReact)) << "Ok did not hide the window";
-        Sleep(300); // until the window manager has unmapped it
+        EXPECT_TRUE(WaitForMapped(about, false, kReact)) << "the hidden window still covers the display";
     }
 
     StandInPlayer player{L"1. Artist - Title - Winamp"};
@@ -123,8 +121,7 @@ TEST_F(Wired, MenuHoldsAboutThenASeparatorThenExit)
 TEST_F(Wired, LeftClickAndDoubleClickOpenNothing)
 {
     ClickOk();
-    const RECT icon = VisibleTrayIcons().front();
-    ClickAt(icon, 1);
+    ClickAt(VisibleTrayIcons().front(), 1);
     Sleep(static_cast<DWORD>(kQuiet.count()));
     EXPECT_EQ(VisibleMenuWindow(program.process().Id()), nullptr);
     Xdotool("click --repeat 2 --delay 80 1");
