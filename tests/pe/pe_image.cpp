@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 
 namespace pe {
 namespace {
@@ -149,16 +147,6 @@ std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
         }
     }
     return image;
-}
-
-std::optional<Image> Load(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return Parse(bytes);
 }
 
 } // namespace pe

@@ -23,6 +23,5 @@ inline constexpr std::uint16_t kNxCompat = 0x0100;
 
 // Empty when the bytes are not a well-formed PE image.
 std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes);
-std::optional<Image> Load(const std::string& path);
 
 } // namespace pe
