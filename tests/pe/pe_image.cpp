@@ -92,6 +92,7 @@ std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
         return std::nullopt;
     }
     image.is64 = magic == 0x20B;
+    image.timeStamp = static_cast<std::uint32_t>(r.Read(coff + 4, 4));
     const std::size_t directories = optional + (image.is64 ? 112 : 96);
     if (optionalSize < (directories - optional) + 16) {
         return std::nullopt;

@@ -13,6 +13,8 @@ namespace pe {
 struct Image {
     bool is64 = false;
     std::uint16_t dllCharacteristics = 0;
+    // The COFF header's link time, in seconds since 1970 (0 when the linker wrote none).
+    std::uint32_t timeStamp = 0;
     // Imported functions by DLL name (names upper-cased); ordinals as "#n".
     std::map<std::string, std::vector<std::string>> imports;
 };
