@@ -96,7 +96,8 @@ TEST(ExecutableImports, SystemDllsOnlyAndNothingWindows95Lacks)
     // What the 95-family launcher hides from GetProcAddress must not be on the lists.
     for (const char* newer : pe::kNewerThanWindows98) {
         for (const auto& [dll, names] : lists) {
-            EXPECT_FALSE(names.count(newer)) << newer << " is listed as newer than Windows 98 and in " << dll;
+            EXPECT_FALSE(names.count(newer))
+                << newer << " is hidden as newer than Windows 98, yet " << dll << " exports it on Windows 95";
         }
     }
     for (const auto& path : g_executables) {
@@ -116,7 +117,7 @@ TEST(ExecutableImports, SystemDllsOnlyAndNothingWindows95Lacks)
             }
             const auto list = lists.find(dll);
             if (list == lists.end()) {
-                ADD_FAILURE() << dll << " is not on the lists of what Windows 95 and 98 load";
+                ADD_FAILURE() << dll << ": the 32-bit program may import only the DLLs of the export lists";
                 continue;
             }
             for (const auto& function : functions) {
