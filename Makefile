@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 ROOT := $(abspath .)
 
-.PHONY: all deps build test run fuzz soak clean
+.PHONY: all deps build test run dist fuzz soak clean
 
 all: build
 
@@ -45,6 +45,12 @@ run: $(DEPS_STAMP)
 	  cmake --build --preset $$preset --target nowplaying standin_player standin_messenger
 	scripts/run-demo.sh
 
+# The download for Windows users, dist/nowplaying-VERSION-win32.zip: only the 32-bit
+# program is built for it.
+dist: $(DEPS_STAMP)
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows --target dist
+
 # Each fuzz target for FUZZ_SECONDS over the repository's corpus, which keeps what it finds.
 FUZZ_SECONDS ?= 60
 fuzz: build
@@ -62,7 +68,7 @@ soak: build
 	  scripts/wine-run.sh build/$$preset/bin/soak.exe --minutes $(SOAK_MINUTES)
 
 clean:
-	rm -rf build
+	rm -rf build dist
 
 # Speed and footprint figures, as one table (not part of `make test`; see docs/performance.md).
 .PHONY: bench

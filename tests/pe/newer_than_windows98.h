@@ -1,7 +1,8 @@
 #pragma once
-// Functions newer than Windows 98 that a Win32 program or its runtime reaches for.
-// The PE check fails an executable that imports one of them; the 95-family launcher
-// of the end-to-end tests makes GetProcAddress find none of them.
+// Functions newer than Windows 98 that a Win32 program or its runtime looks up at run
+// time: the 95-family launcher of the end-to-end tests makes GetProcAddress find none
+// of them. Static imports are held to the export lists beside this file instead, which
+// the PE check also holds this list against.
 
 namespace pe {
 

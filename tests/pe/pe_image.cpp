@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 
 namespace pe {
 namespace {
@@ -94,6 +92,7 @@ std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
         return std::nullopt;
     }
     image.is64 = magic == 0x20B;
+    image.timeStamp = static_cast<std::uint32_t>(r.Read(coff + 4, 4));
     const std::size_t directories = optional + (image.is64 ? 112 : 96);
     if (optionalSize < (directories - optional) + 16) {
         return std::nullopt;
@@ -149,16 +148,6 @@ std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
         }
     }
     return image;
-}
-
-std::optional<Image> Load(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return Parse(bytes);
 }
 
 } // namespace pe

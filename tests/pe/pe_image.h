@@ -13,6 +13,8 @@ namespace pe {
 struct Image {
     bool is64 = false;
     std::uint16_t dllCharacteristics = 0;
+    // The COFF header's link time, in seconds since 1970 (0 when the linker wrote none).
+    std::uint32_t timeStamp = 0;
     // Imported functions by DLL name (names upper-cased); ordinals as "#n".
     std::map<std::string, std::vector<std::string>> imports;
 };
@@ -23,6 +25,5 @@ inline constexpr std::uint16_t kNxCompat = 0x0100;
 
 // Empty when the bytes are not a well-formed PE image.
 std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes);
-std::optional<Image> Load(const std::string& path);
 
 } // namespace pe

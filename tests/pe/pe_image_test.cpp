@@ -1,72 +1,129 @@
-// Checks the built executables' PE headers: ASLR and DEP, system DLLs only, and no
-// import that the oldest supported Windows lacks.
+// Checks the built executables' PE headers: ASLR and DEP, a build that does not depend
+// on when and where it was made, system DLLs only, and for the 32-bit program no import
+// that Windows 95's DLLs (98's msvcrt.dll) lack.
 //
-//   pe_image_test --exe=PATH [--exe=PATH ...]
+//   pe_image_test --source-dir=PATH --exe=PATH [--exe=PATH ...]
 
 #include "newer_than_windows98.h"
 #include "pe_image.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 std::vector<std::string> g_executables;
+std::string g_sourceDir;
 
 const std::set<std::string> kSystemDlls = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "SHELL32.DLL",
                                            "COMCTL32.DLL", "ADVAPI32.DLL", "MSVCRT.DLL"};
 
-// The program must look these up at run time instead of importing them.
-const std::set<std::string> kNewerThanWindows98(std::begin(pe::kNewerThanWindows98),
-                                                std::end(pe::kNewerThanWindows98));
+// The C runtime's wide start-up (wWinMain) imports these; the program takes no command
+// line, and GetStartupInfoW is a stub on the 95 family.
+const std::set<std::pair<std::string, std::string>> kWideStartUp = {{"MSVCRT.DLL", "__wgetmainargs"},
+                                                                    {"MSVCRT.DLL", "__winitenv"},
+                                                                    {"MSVCRT.DLL", "__p__wcmdln"},
+                                                                    {"KERNEL32.DLL", "GetStartupInfoW"}};
 
-std::optional<pe::Image> LoadOrFail(const std::string& path)
+// The names each DLL exports on Windows 95 (msvcrt.dll: up to 98 SE), by the import
+// tables' upper-cased DLL name; see README.md for where the lists come from.
+std::map<std::string, std::set<std::string>> LoadExportLists()
 {
-    auto image = pe::Load(path);
-    EXPECT_TRUE(image.has_value()) << path << " is not a readable PE image";
-    return image;
+    std::map<std::string, std::set<std::string>> lists;
+    std::ifstream win95(g_sourceDir + "/tests/pe/win95_exports.txt");
+    for (std::string dll, name; win95 >> dll >> name;) {
+        for (char& c : dll) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        lists[dll + ".DLL"].insert(name);
+    }
+    std::ifstream msvcrt(g_sourceDir + "/tests/pe/msvcrt_w98.txt");
+    for (std::string name; msvcrt >> name;) {
+        lists["MSVCRT.DLL"].insert(name);
+    }
+    return lists;
 }
 
-TEST(ExecutableHeader, AslrAndDepAreOn)
+struct Executable {
+    std::vector<std::uint8_t> bytes;
+    pe::Image image;
+};
+
+std::optional<Executable> LoadOrFail(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    Executable executable{{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}, {}};
+    const auto image = pe::Parse(executable.bytes);
+    EXPECT_TRUE(image.has_value()) << path << " is not a readable PE image";
+    if (!image) {
+        return std::nullopt;
+    }
+    executable.image = *image;
+    return executable;
+}
+
+TEST(ExecutableHeader, AslrDepAndNothingOfTheBuildMachine)
 {
     for (const auto& path : g_executables) {
         SCOPED_TRACE(path);
-        const auto image = LoadOrFail(path);
-        ASSERT_TRUE(image);
-        EXPECT_TRUE(image->dllCharacteristics & pe::kDynamicBase) << "ASLR (dynamic base) is off";
-        EXPECT_TRUE(image->dllCharacteristics & pe::kNxCompat) << "DEP (NX compatible) is off";
-        if (image->is64) {
-            EXPECT_TRUE(image->dllCharacteristics & pe::kHighEntropyVa);
+        const auto executable = LoadOrFail(path);
+        ASSERT_TRUE(executable);
+        const pe::Image& image = executable->image;
+        EXPECT_TRUE(image.dllCharacteristics & pe::kDynamicBase) << "ASLR (dynamic base) is off";
+        EXPECT_TRUE(image.dllCharacteristics & pe::kNxCompat) << "DEP (NX compatible) is off";
+        if (image.is64) {
+            EXPECT_TRUE(image.dllCharacteristics & pe::kHighEntropyVa);
         }
+        // Two builds of one commit must be the same file, wherever and whenever made.
+        EXPECT_EQ(image.timeStamp, 0u) << "the linker wrote the time of the build";
+        const std::string text(executable->bytes.begin(), executable->bytes.end());
+        EXPECT_EQ(text.find(g_sourceDir), std::string::npos) << "the image holds the path " << g_sourceDir;
     }
 }
 
-TEST(ExecutableImports, SystemDllsOnlyAndNothingNewerThanWindows98)
+TEST(ExecutableImports, SystemDllsOnlyAndNothingWindows95Lacks)
 {
+    const auto lists = LoadExportLists();
+    ASSERT_EQ(lists.size(), 5u) << "the export lists of tests/pe/ were not read";
+    // What the 95-family launcher hides from GetProcAddress must not be on the lists.
+    for (const char* newer : pe::kNewerThanWindows98) {
+        for (const auto& [dll, names] : lists) {
+            EXPECT_FALSE(names.count(newer))
+                << newer << " is hidden as newer than Windows 98, yet " << dll << " exports it on Windows 95";
+        }
+    }
     for (const auto& path : g_executables) {
         SCOPED_TRACE(path);
-        const auto image = LoadOrFail(path);
-        ASSERT_TRUE(image);
+        const auto executable = LoadOrFail(path);
+        ASSERT_TRUE(executable);
         std::printf("%s imports:\n", path.c_str());
-        for (const auto& [dll, functions] : image->imports) {
+        for (const auto& [dll, functions] : executable->image.imports) {
             std::printf("  %s (%zu):", dll.c_str(), functions.size());
             for (const auto& function : functions) {
                 std::printf(" %s", function.c_str());
             }
             std::printf("\n");
             EXPECT_TRUE(kSystemDlls.count(dll)) << dll << " is not a system DLL";
-            if (image->is64) {
-                continue; // 64-bit Windows is newer than everything listed
+            if (executable->image.is64) {
+                continue; // 64-bit Windows has everything the lists hold
+            }
+            const auto list = lists.find(dll);
+            if (list == lists.end()) {
+                ADD_FAILURE() << dll << ": the 32-bit program may import only the DLLs of the export lists";
+                continue;
             }
             for (const auto& function : functions) {
-                EXPECT_FALSE(kNewerThanWindows98.count(function))
-                    << dll << "!" << function << " does not exist on Windows 98";
+                EXPECT_TRUE(list->second.count(function)) << dll << "!" << function << " is not on the list";
+                EXPECT_FALSE(kWideStartUp.count({dll, function}))
+                    << dll << "!" << function << " belongs to the wide start-up";
             }
         }
     }
@@ -88,15 +145,18 @@ TEST(PeReader, RejectsMalformedImages)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    const std::string flag = "--exe=";
+    const std::string exe = "--exe=";
+    const std::string sourceDir = "--source-dir=";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg.rfind(flag, 0) == 0) {
-            g_executables.push_back(arg.substr(flag.size()));
+        if (arg.rfind(exe, 0) == 0) {
+            g_executables.push_back(arg.substr(exe.size()));
+        } else if (arg.rfind(sourceDir, 0) == 0) {
+            g_sourceDir = arg.substr(sourceDir.size());
         }
     }
-    if (g_executables.empty()) {
-        std::fprintf(stderr, "usage: pe_image_test --exe=PATH [--exe=PATH ...]\n");
+    if (g_executables.empty() || g_sourceDir.empty()) {
+        std::fprintf(stderr, "usage: pe_image_test --source-dir=PATH --exe=PATH [--exe=PATH ...]\n");
         return 2;
     }
     return RUN_ALL_TESTS();
