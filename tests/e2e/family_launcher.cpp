@@ -20,10 +20,10 @@
 // failing W function, so that a program cannot reach the real one by looking it up.
 //
 // --counts FILE lists, when the program ends, every such function the program called
-// with its number of calls, and every name it looked up. The launcher exits with the
-// program's exit code; the program ends with the launcher (the debugger's
-// kill-on-exit), and Ctrl-C or Ctrl-Break ends the program first, so that the counts
-// are written.
+// with its number of calls, and every name it looked up. The program starts with the
+// launcher's own show command (minimized, say). The launcher exits with the program's
+// exit code; the program ends with the launcher (the debugger's kill-on-exit), and
+// Ctrl-C or Ctrl-Break ends the program first, so that the counts are written.
 
 #include "tests/pe/newer_than_windows98.h"
 #include "win32/unique_handle.h"
@@ -586,8 +586,13 @@ BOOL WINAPI OnConsoleControl(DWORD)
 
 int Launcher::Run(std::wstring commandLine)
 {
+    STARTUPINFOW own{};
+    own.cb = sizeof(own);
+    GetStartupInfoW(&own);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    startup.dwFlags = own.dwFlags & STARTF_USESHOWWINDOW;
+    startup.wShowWindow = own.wShowWindow;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
                         nullptr, &startup, &info)) {
