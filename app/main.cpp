@@ -16,6 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
         return 0;
     }
     nowplaying::frmMain form(instance);
+    // Without its windows or its timer the program cannot work as it should: it ends
+    // before its icon is added rather than sit in the notification area pretending to.
     if (!form.Load()) {
         return 1;
     }

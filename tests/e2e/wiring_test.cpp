@@ -148,6 +148,26 @@ TEST_F(WiredMinimized, ShowsOnlyTheIconYetSendsAndASecondStartShowsTheWindow)
     EXPECT_FALSE(IsIconic(about)) << "the window came up minimized";
 }
 
+// Without its timer the program would sit in the notification area and never poll.
+// The 95 family has a system-wide limit on timers; here the launcher makes SetTimer fail.
+TEST(WiredStart, WithoutItsTimerEndsWithCode1BeforeItsIcon)
+{
+    const bool nt = ProgramLaunch() != Launch::Family95;
+    const std::wstring countsPath = NewTempDir() + L"\\counts.txt";
+    Process program(L"family_launcher.exe", std::wstring(L"--family ") + (nt ? L"nt" : L"95") + L" --counts \"" +
+                                                countsPath + L"\" --fail SetTimer \"" + BinDir() +
+                                                L"\\nowplaying.exe\"");
+    ASSERT_TRUE(program.WaitForExit(kReact)) << "the program went on without its timer";
+    EXPECT_EQ(program.ExitCode(), 1u);
+    auto counts = ReadCounts(countsPath);
+    EXPECT_EQ(counts["USER32.dll!SetTimer"], std::make_pair(1ul, std::string("fails")));
+    // On NT the icon is added through the wide function, looked up at the first add; on
+    // the 95 family through the ANSI one, which the launcher does not see.
+    if (nt) {
+        EXPECT_EQ(counts.count("GetProcAddress(Shell_NotifyIconW)"), 0u) << "the icon was added";
+    }
+}
+
 // The first Down selects "About"; the second skips the separator to "Exit". Were the
 // separator an item, the second Return would choose it and do nothing.
 TEST_F(Wired, MenuHoldsAboutThenASeparatorThenExit)
