@@ -1,6 +1,6 @@
 // The whole program as a user meets it: its icon in Wine's notification area, the
 // menu opened with a real right-click, items chosen with the keyboard, the About
-// window, and the ways the program ends.
+// window, and the ways the program starts and ends.
 
 #include "app/about_layout.h"
 #include "support/peers.h"
