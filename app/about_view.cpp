@@ -102,7 +102,7 @@ SIZE AboutView::InitialSize()
     return win32::WindowSizeForClient(client.width, client.height, STYLE, EX_STYLE, systemDpi);
 }
 
-void AboutView::CreateControls(HWND hWnd)
+bool AboutView::CreateControls(HWND hWnd)
 {
     m_hWnd = hWnd;
     for (const AboutControl& control : ABOUT_CONTROLS) {
@@ -113,10 +113,14 @@ void AboutView::CreateControls(HWND hWnd)
                                                0, 0, 0, 0, hWnd,
                                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                                m_hInstance, nullptr);
+        if (hControl == nullptr) {
+            return false;
+        }
         if (control.id == ID_LBL_SONG) {
             m_lblSong = win32::StaticLabel(hControl);
         }
     }
+    return true;
 }
 
 AboutView::Icons AboutView::ApplyDpi(UINT dpi)

@@ -23,7 +23,8 @@ public:
     // of its monitor) is known only once it exists.
     static SIZE InitialSize();
 
-    void CreateControls(HWND hWnd);
+    // False when a control could not be created.
+    bool CreateControls(HWND hWnd);
     // Loads the font and the icons for dpi and places the controls. Returns the icons
     // they replace, which the caller keeps until nothing shows them any more.
     struct Icons {

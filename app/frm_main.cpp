@@ -35,6 +35,11 @@ bool frmMain::Load()
     // owner is never shown.
     m_owner.reset(
         win32::CreateWindowExT(0, u"STATIC", u"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, m_hInstance, nullptr));
+    // Without it the window would get a taskbar button; and a system that cannot make
+    // this window has no room left for the About window either.
+    if (!m_owner) {
+        return false;
+    }
 
     // Sized for the system DPI first; ApplyDpi corrects it once the window's own
     // DPI is known.
@@ -45,9 +50,15 @@ bool frmMain::Load()
         return false;
     }
     m_hWnd.reset(hWnd);
-    m_view.CreateControls(hWnd);
+    if (!m_view.CreateControls(hWnd)) {
+        return false;
+    }
     ApplyDpi(win32::WindowDpi(hWnd), nullptr);
-    SetTimer(hWnd, TIMER1_ID, TIMER1_INTERVAL_MS, nullptr);
+    // The 95 family has a system-wide limit on timers, which other programs may have
+    // used up.
+    if (SetTimer(hWnd, TIMER1_ID, TIMER1_INTERVAL_MS, nullptr) == 0) {
+        return false;
+    }
     LoadSysTray();
     return true;
 }

@@ -30,8 +30,8 @@ public:
 
     explicit frmMain(HINSTANCE instance);
 
-    // Creates the window (hidden) and its controls and starts Timer1; false when the
-    // window could not be created.
+    // Creates the window (hidden), its owner and its controls, starts Timer1, then
+    // adds the icon; false, with no icon added, when any of the four failed.
     bool Load();
     HWND Handle() const { return m_hWnd.get(); }
     // Makes the window visible; nothing changes when it is visible already.

@@ -68,7 +68,8 @@ bool StandInMessenger::WaitForMessages(std::size_t count, Clock timeout) const
     return WaitUntil([&] { return Messages().size() >= count; }, timeout);
 }
 
-NowPlaying::NowPlaying(Start start) : m_process(L"nowplaying.exe", L"", ProgramLaunch())
+NowPlaying::NowPlaying(Start start, std::optional<WORD> showCommand)
+    : m_process(L"nowplaying.exe", L"", ProgramLaunch(), L"", showCommand)
 {
     if (start == Start::Again) {
         return;

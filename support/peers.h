@@ -53,11 +53,11 @@ private:
 };
 
 // The program under test. Started Again while it runs already, it is to end without
-// a window of its own, so nothing waits for one.
+// a window of its own, so nothing waits for one. showCommand: as Process's.
 class NowPlaying {
 public:
     enum class Start { Alone, Again };
-    explicit NowPlaying(Start start = Start::Alone);
+    explicit NowPlaying(Start start = Start::Alone, std::optional<WORD> showCommand = std::nullopt);
     HWND Window() const { return m_window; }
     Process& process() { return m_process; }
 

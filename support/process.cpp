@@ -54,10 +54,15 @@ namespace {
 
 // Every process of a test run starts here. Wine gives a native Unix program no
 // handles, so success is CreateProcess's answer, not a handle in process.
-bool StartProcess(std::wstring commandLine, UniqueKernelHandle& process, DWORD& processId)
+bool StartProcess(std::wstring commandLine, UniqueKernelHandle& process, DWORD& processId,
+                  std::optional<WORD> showCommand = std::nullopt)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    if (showCommand) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = *showCommand;
+    }
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info)) {
@@ -94,12 +99,12 @@ UniqueKernelHandle LaunchedChild(HANDLE launcher, DWORD launcherId, const std::w
 
 } // namespace
 
-Process::Process(const std::wstring& exe, const std::wstring& arguments, Launch launch,
-                 const std::wstring& countsPath)
+Process::Process(const std::wstring& exe, const std::wstring& arguments, Launch launch, const std::wstring& countsPath,
+                 std::optional<WORD> showCommand)
 {
     const std::wstring program = L"\"" + BinDir() + L"\\" + exe + L"\" " + arguments;
     DWORD startedId = 0;
-    if (!StartProcess(LaunchCommandLine(program, launch, countsPath), m_started, startedId)) {
+    if (!StartProcess(LaunchCommandLine(program, launch, countsPath), m_started, startedId, showCommand)) {
         ADD_FAILURE() << "cannot start " << std::string(exe.begin(), exe.end());
         return;
     }

@@ -32,9 +32,11 @@ class Process {
 public:
     Process() = default;
     // exe: a program of the build's bin folder. countsPath: where the launcher lists
-    // the W functions the program called.
+    // the W functions the program called. showCommand: the show command the program
+    // is started with (SW_SHOWMINNOACTIVE for a shortcut set to run minimized); none
+    // without it, as from a command line.
     Process(const std::wstring& exe, const std::wstring& arguments, Launch launch = Launch::Direct,
-            const std::wstring& countsPath = L"");
+            const std::wstring& countsPath = L"", std::optional<WORD> showCommand = std::nullopt);
     ~Process();
     Process(Process&&) = default;
     Process& operator=(Process&&) = default;

@@ -1,7 +1,7 @@
 // Starts an unchanged program so that the system DLLs behave as on the Windows 95
 // family, or, counting only, as on NT.
 //
-//   family_launcher.exe --family 95|nt [--counts FILE] PROGRAM.exe [ARGUMENTS...]
+//   family_launcher.exe --family 95|nt [--counts FILE] [--fail FUNCTION] PROGRAM.exe [ARGUMENTS...]
 //
 // Wine's win98 and winme settings change only what GetVersion reports: the wide (W)
 // functions keep working, so a program that calls one would pass there and fail on
@@ -20,10 +20,13 @@
 // failing W function, so that a program cannot reach the real one by looking it up.
 //
 // --counts FILE lists, when the program ends, every such function the program called
-// with its number of calls, and every name it looked up. The launcher exits with the
-// program's exit code; the program ends with the launcher (the debugger's
-// kill-on-exit), and Ctrl-C or Ctrl-Break ends the program first, so that the counts
-// are written.
+// with its number of calls, and every name it looked up. --fail FUNCTION makes every
+// call of that imported function fail in either family, as a stub does, so that a
+// test can see how the program copes with a failure that a real system gives only
+// under load. The program starts with the launcher's own show command (minimized,
+// say). The launcher exits with the program's exit code; the program ends with the
+// launcher (the debugger's kill-on-exit), and Ctrl-C or Ctrl-Break ends the program
+// first, so that the counts are written.
 
 #include "tests/pe/newer_than_windows98.h"
 #include "win32/unique_handle.h"
@@ -67,7 +70,7 @@ constexpr std::size_t kLastErrorInTeb = 0x68;
 #else
 constexpr std::size_t kLastErrorInTeb = 0x34;
 
-// What each stdcall W function pops on return, from the decorated names of the
+// What each stdcall function pops on return, from the decorated names of the
 // MinGW-w64 import libraries (_CreateWindowExW@48), generated at configure time.
 struct ArgumentBytes {
     std::string_view name;
@@ -148,6 +151,7 @@ enum class Family { Windows95, NT };
 
 enum class StubKind {
     Failing,        // a stub on the 95 family
+    Failed,         // named by --fail: fails in either family
     Working,        // a W function that works on the 95 family too
     GetProcAddress, // the lookup itself
     LookupReturn,   // where the real GetProcAddress returns to, on NT, to hand out a stub
@@ -210,7 +214,10 @@ void Set(CONTEXT& c, const Registers& r)
 
 class Launcher {
 public:
-    Launcher(Family family, std::wstring countsPath) : m_family(family), m_countsPath(std::move(countsPath)) {}
+    Launcher(Family family, std::wstring countsPath, std::string failing)
+        : m_family(family), m_countsPath(std::move(countsPath)), m_failing(std::move(failing))
+    {
+    }
 
     int Run(std::wstring commandLine);
 
@@ -242,6 +249,7 @@ private:
 
     Family m_family;
     std::wstring m_countsPath;
+    std::string m_failing;      // the function --fail names; empty without it
     HANDLE m_process = nullptr; // the debug event's handle, owned by the debugging system
     std::uintptr_t m_imageBase = 0;
     bool m_patched = false;
@@ -354,6 +362,15 @@ bool Launcher::PatchImports()
             Stub stub{dll, function, StubKind::Working};
             if (function == "GetProcAddress" && Lower(dll) == "kernel32.dll") {
                 stub.kind = StubKind::GetProcAddress;
+            } else if (function == m_failing) {
+                const auto bytes = StackArgumentBytes(function);
+                if (!bytes) {
+                    std::fprintf(stderr, "family_launcher: cannot fail %s: its argument size is unknown\n",
+                                 function.c_str());
+                    return false;
+                }
+                stub.kind = StubKind::Failed;
+                stub.argumentBytes = *bytes;
             } else if (!IsWideWithAnsiTwin(dll, function)) {
                 continue;
             } else if (!Contains(kWorkingOn95, function)) {
@@ -407,6 +424,7 @@ void Launcher::PrintApplied(const std::wstring& program) const
     print(m_family == Family::Windows95 ? "fail with error 120" : "stubs on the 95 family, passed through",
           StubKind::Failing);
     print("work on the 95 family too", StubKind::Working);
+    print("fail in either family (--fail)", StubKind::Failed);
     for (const std::string& name : m_unknownSize) {
         std::fprintf(stderr, "  left working, its argument size is unknown: %s\n", name.c_str());
     }
@@ -508,8 +526,9 @@ DWORD Launcher::OnBreakpoint(DWORD threadId, std::uintptr_t address)
     Stub& stub = m_stubs[index];
     switch (stub.kind) {
     case StubKind::Failing:
+    case StubKind::Failed:
         ++stub.calls;
-        if (m_family == Family::Windows95) {
+        if (m_family == Family::Windows95 || stub.kind == StubKind::Failed) {
             Return(registers, 0, stub.argumentBytes);
             SetLastErrorOf(threadId, kCallNotImplemented);
         } else {
@@ -566,7 +585,7 @@ void Launcher::WriteCounts() const
     std::fprintf(file, "# calls, function, what it does on the 95 family; then lookups, name, what they gave\n");
     for (const Stub* stub : called) {
         std::fprintf(file, "%llu %s!%s %s\n", stub->calls, stub->dll.c_str(), stub->name.c_str(),
-                     stub->kind == StubKind::Failing ? "fails" : "works");
+                     stub->kind == StubKind::Working ? "works" : "fails");
     }
     for (const auto& [name, lookup] : m_lookups) {
         std::fprintf(file, "%llu GetProcAddress(%s) %s\n", lookup.count, name.c_str(), lookup.outcome.c_str());
@@ -586,8 +605,13 @@ BOOL WINAPI OnConsoleControl(DWORD)
 
 int Launcher::Run(std::wstring commandLine)
 {
+    STARTUPINFOW own{};
+    own.cb = sizeof(own);
+    GetStartupInfoW(&own);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    startup.dwFlags = own.dwFlags & STARTF_USESHOWWINDOW;
+    startup.wShowWindow = own.wShowWindow;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
                         nullptr, &startup, &info)) {
@@ -694,7 +718,8 @@ std::vector<std::pair<std::wstring, std::size_t>> Tokens(std::wstring_view line)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: family_launcher.exe --family 95|nt [--counts FILE] PROGRAM.exe [ARGUMENTS...]\n");
+    std::fprintf(stderr, "usage: family_launcher.exe --family 95|nt [--counts FILE] [--fail FUNCTION] PROGRAM.exe "
+                         "[ARGUMENTS...]\n");
     return kLauncherFailed;
 }
 
@@ -706,6 +731,7 @@ int main()
     const auto tokens = Tokens(line);
     std::optional<Family> family;
     std::wstring counts;
+    std::string failing;
     std::size_t i = 1;
     for (; i + 1 < tokens.size() && tokens[i].first.rfind(L"--", 0) == 0; i += 2) {
         const std::wstring& value = tokens[i + 1].first;
@@ -713,6 +739,8 @@ int main()
             family = value == L"95" ? Family::Windows95 : Family::NT;
         } else if (tokens[i].first == L"--counts") {
             counts = value;
+        } else if (tokens[i].first == L"--fail") {
+            failing.assign(value.begin(), value.end());
         } else {
             return Usage();
         }
@@ -721,6 +749,6 @@ int main()
         return Usage();
     }
     std::wstring commandLine = L"\"" + tokens[i].first + L"\"" + std::wstring(line.substr(tokens[i].second));
-    Launcher launcher(*family, counts);
+    Launcher launcher(*family, counts, std::move(failing));
     return launcher.Run(std::move(commandLine));
 }

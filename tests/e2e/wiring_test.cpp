@@ -1,6 +1,6 @@
 // The whole program as a user meets it: its icon in Wine's notification area, the
 // menu opened with a real right-click, items chosen with the keyboard, the About
-// window, and the ways the program ends.
+// window, and the ways the program starts and ends.
 
 #include "app/about_layout.h"
 #include "support/peers.h"
@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 
 namespace e2e {
 
@@ -42,11 +43,27 @@ BOOL CALLBACK CountVisibleMenu(HWND hWnd, LPARAM lParam)
 
 class Wired : public ::testing::Test {
 protected:
+    Wired() = default;
+    explicit Wired(WORD showCommand) : program(NowPlaying::Start::Alone, showCommand) {}
+
+    // Till the icon is there and the first song has arrived, with the About window
+    // watched all the while.
     void SetUp() override
     {
         ASSERT_NE(about, nullptr);
-        ASSERT_TRUE(WaitForIconCount(1, kReact)) << "the icon did not appear in the notification area";
-        ASSERT_TRUE(messenger.WaitForMessages(1, kReact));
+        ASSERT_TRUE(WatchingTheWindowUntil([] { return VisibleTrayIcons().size() == 1; }))
+            << "the icon did not appear in the notification area";
+        ASSERT_TRUE(WatchingTheWindowUntil([&] { return !messenger.Messages().empty(); }));
+    }
+
+    bool WatchingTheWindowUntil(const std::function<bool()>& condition)
+    {
+        return WaitUntil(
+            [&] {
+                aboutWasVisible = aboutWasVisible || IsWindowVisible(about);
+                return condition();
+            },
+            kReact);
     }
 
     void TearDown() override
@@ -97,6 +114,13 @@ protected:
     StandInMessenger messenger;
     NowPlaying program;
     HWND about = program.Window();
+    bool aboutWasVisible = false;
+};
+
+// As from a shortcut set to run minimized, in the Startup folder say.
+class WiredMinimized : public Wired {
+protected:
+    WiredMinimized() : Wired(SW_SHOWMINNOACTIVE) {}
 };
 
 TEST_F(Wired, StartsWithIconTooltipAndTheWindowFollowingThePlayer)
@@ -106,6 +130,40 @@ TEST_F(Wired, StartsWithIconTooltipAndTheWindowFollowingThePlayer)
     EXPECT_TRUE(WaitForText(GetDlgItem(about, ID_LBL_SONG), L"Artist - Title", kReact));
     player.SetTitle(L"2. Next - Song - Winamp");
     EXPECT_TRUE(WaitForText(GetDlgItem(about, ID_LBL_SONG), L"Next - Song", kReact));
+}
+
+TEST_F(WiredMinimized, ShowsOnlyTheIconYetSendsAndASecondStartShowsTheWindow)
+{
+    player.SetTitle(L"2. Minimized - Start - Winamp");
+    ASSERT_TRUE(WatchingTheWindowUntil([&] { return messenger.Messages().size() >= 2; }));
+    EXPECT_FALSE(aboutWasVisible) << "the About window showed at a minimized start";
+    EXPECT_EQ(VisibleTrayIcons().size(), 1u);
+
+    NowPlaying second(NowPlaying::Start::Again, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(second.process().WaitForExit(kReact));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact))
+        << "the second start showed nothing";
+    EXPECT_FALSE(IsIconic(about)) << "the window came up minimized";
+}
+
+// Without its timer the program would sit in the notification area and never poll.
+// The 95 family has a system-wide limit on timers; here the launcher makes SetTimer fail.
+TEST(WiredStart, WithoutItsTimerEndsWithCode1BeforeItsIcon)
+{
+    const bool nt = ProgramLaunch() != Launch::Family95;
+    const std::wstring countsPath = NewTempDir() + L"\\counts.txt";
+    Process program(L"family_launcher.exe", std::wstring(L"--family ") + (nt ? L"nt" : L"95") + L" --counts \"" +
+                                                countsPath + L"\" --fail SetTimer \"" + BinDir() +
+                                                L"\\nowplaying.exe\"");
+    ASSERT_TRUE(program.WaitForExit(kReact)) << "the program went on without its timer";
+    EXPECT_EQ(program.ExitCode(), 1u);
+    auto counts = ReadCounts(countsPath);
+    EXPECT_EQ(counts["USER32.dll!SetTimer"], std::make_pair(1ul, std::string("fails")));
+    // On NT the icon is added through the wide function, looked up at the first add; on
+    // the 95 family through the ANSI one, which the launcher does not see.
+    if (nt) {
+        EXPECT_EQ(counts.count("GetProcAddress(Shell_NotifyIconW)"), 0u) << "the icon was added";
+    }
 }
 
 // The first Down selects "About"; the second skips the separator to "Exit". Were the
