@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace support {
@@ -214,18 +215,39 @@ unsigned long XWindowOf(HWND window)
     return static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window")));
 }
 
+namespace {
+// The X window that the window manager has made active; 0 when none.
+unsigned long ActiveXWindow()
+{
+    const auto answer = RunUnixShell("xprop -root _NET_ACTIVE_WINDOW", 5s);
+    const std::size_t at = answer ? answer->find("# 0x") : std::string::npos;
+    return at == std::string::npos ? 0 : std::stoul(answer->substr(at + 2), nullptr, 16);
+}
+} // namespace
+
 bool WaitForMapped(HWND window, bool mapped, Clock timeout)
 {
     const unsigned long xWindow = XWindowOf(window);
     if (xWindow == 0) {
         return false;
     }
-    const std::string viewable = "xwininfo -id " + std::to_string(xWindow) + " | grep -q IsViewable";
     const std::string loops = std::to_string(timeout.count() / 50);
-    const auto answer = RunUnixShell("for i in $(seq " + loops + "); do " + (mapped ? "" : "! ") + viewable +
-                                         " && echo yes && break; sleep 0.05; done",
+    const auto answer = RunUnixShell("for i in $(seq " + loops + "); do if " + (mapped ? "" : "! ") + "xwininfo -id " +
+                                         std::to_string(xWindow) +
+                                         " | grep -q IsViewable; then echo yes; break; fi; sleep 0.05; done",
                                      timeout + 5s);
-    return answer && answer->find("yes") != std::string::npos;
+    if (!answer || answer->find("yes") == std::string::npos) {
+        return false;
+    }
+    // A hidden window is gone once the window manager has given the focus to another
+    // window and Wine agrees: a menu opened before that closes when the focus moves.
+    return mapped || WaitUntil(
+                         [&] {
+                             const unsigned long active = ActiveXWindow();
+                             return active != 0 && active != xWindow &&
+                                    XWindowOf(GetForegroundWindow()) == active;
+                         },
+                         timeout);
 }
 
 void ClickAt(HWND window, int button, std::optional<POINT> at)
@@ -251,14 +273,24 @@ void ClickAt(HWND window, int button, std::optional<POINT> at)
     }
     // Wine's X window covers the whole window where Wine draws the frame, and the
     // client area where the window manager does: the X window's width tells which.
+    // The click waits until the pointer is over that window: a window just hidden can
+    // still cover it while the window manager takes its frame away.
     const std::string xWindow = std::to_string(XWindowOf(top));
-    const std::string command = "eval $(xdotool getwindowgeometry --shell " + xWindow + "); if [ $WIDTH = " +
-                                std::to_string(frame.right - frame.left) + " ]; then dx=" +
-                                std::to_string(point.x + border.x) + " dy=" + std::to_string(point.y + border.y) +
-                                "; else dx=" + std::to_string(point.x) + " dy=" + std::to_string(point.y) +
-                                "; fi; xdotool mousemove --window " + xWindow + " $dx $dy click " +
-                                std::to_string(button);
-    EXPECT_TRUE(RunUnixShell(command, 5s)) << command << " did not finish";
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "0x%lx ", XWindowOf(top));
+    // The pointer is over the window when the top-level X window under it (the window
+    // manager's frame, or the window itself) holds it.
+    const std::string command =
+        "eval $(xdotool getwindowgeometry --shell " + xWindow + "); if [ $WIDTH = " +
+        std::to_string(frame.right - frame.left) + " ]; then dx=" + std::to_string(point.x + border.x) +
+        " dy=" + std::to_string(point.y + border.y) + "; else dx=" + std::to_string(point.x) +
+        " dy=" + std::to_string(point.y) + "; fi; for i in $(seq 100); do xdotool mousemove --window " + xWindow +
+        " $dx $dy; eval $(xdotool getmouselocation --shell); if [ $WINDOW = " + xWindow +
+        " ] || xwininfo -tree -id $WINDOW | grep -q '" + hex + "'; then xdotool click " + std::to_string(button) +
+        " && echo clicked && break; fi; sleep 0.05; done";
+    const auto answer = RunUnixShell(command, 10s);
+    EXPECT_TRUE(answer && answer->find("clicked") != std::string::npos)
+        << "the pointer never came over the window to click: " << command;
 }
 
 HWND VisibleMenuWindow(DWORD processId)

@@ -76,8 +76,9 @@ private:
 void Xdotool(const std::string& arguments);
 // The X window that shows a top-level window of Wine's; 0 when it has none.
 unsigned long XWindowOf(HWND window);
-// Waits until the X server shows (or no longer shows) the window's X window. Wine
-// reports a window shown or hidden before the window manager has mapped or unmapped it.
+// Waits until the X server shows the window's X window, or until it no longer does
+// and the focus has settled on another window. Wine reports a window shown or hidden
+// before the window manager has mapped or unmapped it.
 bool WaitForMapped(HWND window, bool mapped, Clock timeout);
 // Clicks button (1 left, 3 right) in window, at `at` from its top-left corner or at
 // its centre, once its top-level window is mapped. The point is found from the

@@ -85,9 +85,18 @@ protected:
         if (icons.empty()) {
             return nullptr;
         }
-        ClickAt(icons.front(), 3);
         HWND menu = nullptr;
-        WaitUntil([&] { return (menu = VisibleMenuWindow(program.process().Id())) != nullptr; }, kReact);
+        const auto opened = [&](Clock timeout) {
+            return WaitUntil([&] { return (menu = VisibleMenuWindow(program.process().Id())) != nullptr; }, timeout);
+        };
+        ClickAt(icons.front(), 3);
+        // Right after the About window was hidden, Wine's tray can drop a press before
+        // it reaches the program (no menu is even asked for): one more click then.
+        if (!opened(2s)) {
+            std::printf("the right-click opened no menu in 2 s; clicking once more\n");
+            ClickAt(icons.front(), 3);
+            opened(kReact);
+        }
         EXPECT_NE(menu, nullptr) << "the right-click opened no menu";
         return menu;
     }
@@ -299,7 +308,8 @@ TEST_F(Wired, SecondRightClickWhileTheMenuIsOpenOpensNoSecondMenu)
     std::size_t menusInside = 0;
     EnumWindows(CountVisibleMenu, reinterpret_cast<LPARAM>(&menusInside));
     EXPECT_LE(menusInside, 1u) << "a second menu opened from inside the first";
-    ClickAt(VisibleTrayIcons().front(), 3);
+    // The pointer is still on the icon, where the open menu now covers it.
+    Xdotool("click 3");
     Sleep(static_cast<DWORD>(kQuiet.count()));
     std::size_t menus = 0;
     EnumWindows(CountVisibleMenu, reinterpret_cast<LPARAM>(&menus));
