@@ -24,7 +24,8 @@ struct Tray {
     RecordingOwner owner;
     std::unique_ptr<frmSystray> systray;
 
-    const ShellCall& Last() const { return platform.calls.back(); }
+    // at(): with no call at all the case fails, where back() would read past the list.
+    const ShellCall& Last() const { return platform.calls.at(platform.calls.size() - 1); }
     std::u16string LastText(TextField field) const
     {
         return ReadText(Last().Text(field), Last().unicode, platform.codePage);
@@ -61,7 +62,7 @@ TEST_P(LoadByVersion, AddsTheIconInTheChosenLayout)
                                                      : std::vector<std::uint32_t>{NOTIFY_ADD});
     const ShellCall& add = calls[0];
     EXPECT_EQ(add.unicode, c.unicode);
-    EXPECT_EQ(add.bytes.size(), c.recordBytes) << "the whole record is filled, whatever cbSize announces";
+    ASSERT_EQ(add.bytes.size(), c.recordBytes) << "the whole record is filled, whatever cbSize announces";
     EXPECT_EQ(add.Get(RecordField::cbSize), c.cbSize);
     EXPECT_EQ(add.Get(RecordField::hWnd), kWindow);
     EXPECT_EQ(add.Get(RecordField::uID), kFormIcon);
@@ -106,6 +107,7 @@ TEST(Systray, LoadTakesTheTipFromTheFileDescription)
 
         Tray plain(version);
         plain.systray->AddMenuItem(u"&About");
+        ASSERT_FALSE(plain.platform.calls.empty());
         const auto tip = plain.platform.calls[0].Text(TextField::szTip);
         if (version == kWinXp) {
             EXPECT_EQ(std::count(tip.begin(), tip.end(), 0), 256) << "the Unicode tip stays all zero";
@@ -225,9 +227,10 @@ TEST(Systray, UnloadDeletesTheIconOnceAndALaterUseLoadsAgain)
     EXPECT_EQ(tray.Last().Get(RecordField::hWnd), kWindow);
     EXPECT_EQ(tray.platform.windowsDestroyed, 1);
     tray.systray->Unload();
-    EXPECT_EQ(tray.platform.calls.size(), 4u);
+    ASSERT_EQ(tray.platform.calls.size(), 4u);
 
     tray.systray->ShowMenu();
+    ASSERT_GT(tray.platform.calls.size(), 4u);
     EXPECT_EQ(tray.platform.calls[4].message, NOTIFY_ADD);
     EXPECT_EQ(tray.platform.windowsCreated, 2);
     tray.systray.reset();
@@ -316,6 +319,7 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
     EXPECT_EQ(AddSequence(tray.platform.calls), c.shell);
     const auto add = std::find_if(tray.platform.calls.rbegin(), tray.platform.calls.rend(),
                                   [](const ShellCall& call) { return call.message == NOTIFY_ADD; });
+    ASSERT_NE(add, tray.platform.calls.rend());
     EXPECT_EQ(ReadText(add->Text(TextField::szTip), add->unicode, tray.platform.codePage), u"set while refused");
     EXPECT_EQ(add->Get(RecordField::hIcon), 0x00030077u);
 }
@@ -404,7 +408,7 @@ TEST(Systray, RemovedDefaultIsNotPassedToThePopup)
     tray.systray->EnableMenuItem(1, false);
     tray.systray->ShowMenu();
     EXPECT_EQ(tray.platform.shownDefault, std::nullopt);
-    EXPECT_EQ(tray.platform.shownItems.size(), 2u);
+    ASSERT_EQ(tray.platform.shownItems.size(), 2u);
     EXPECT_FALSE(tray.platform.shownItems[1].enabled);
 }
 

@@ -208,9 +208,9 @@ TEST_P(AnsiFields, TextThenOneZeroThenSpaces)
     codePage.doubleByte = c.doubleByte;
     std::vector<std::uint8_t> field(c.fieldSize, 0xEE);
     WriteAnsiText(c.text, field, codePage);
+    ASSERT_LT(c.expectedText.size(), c.fieldSize);
     EXPECT_EQ(std::string(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(c.expectedText.size())),
               c.expectedText);
-    ASSERT_LT(c.expectedText.size(), c.fieldSize);
     EXPECT_EQ(field[c.expectedText.size()], 0);
     for (std::size_t i = c.expectedText.size() + 1; i < c.fieldSize; ++i) {
         ASSERT_EQ(field[i], ' ') << "byte " << i;
