@@ -17,13 +17,16 @@
 
 namespace support {
 
+// The top-level windows of a process with the given class (any class when null), in
+// Z-order; only the visible ones when visibleOnly.
+std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className, bool visibleOnly);
 // The top-level window of a process with the given class; null when none appeared
 // within timeout or the process ended first.
 HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout);
-// A visible top-level window of a process with the given class, now; null when none.
-HWND VisibleProcessWindow(DWORD processId, const wchar_t* className);
 // How many visible top-level windows the process has.
 int CountProcessWindows(DWORD processId);
+// The X window Wine shows a window through; 0 when it is not shown through Wine's X11 driver.
+UINT_PTR XWindowOf(HWND window);
 
 // Geometry and text of another process's windows, read from outside it.
 SIZE ClientSize(HWND window);
@@ -32,13 +35,16 @@ RECT ControlRect(HWND parent, int controlId);
 std::wstring TextOf(HWND window);
 // Waits until the window's text equals text; false when it did not within timeout.
 bool WaitForText(HWND window, const std::wstring& text, Clock timeout);
+// Waits until the window is shown, or hidden; false when it was not within timeout,
+// or is no window.
+bool WaitForVisible(HWND window, bool visible, Clock timeout);
 
 // The screen rectangles of the visible notification icons in Wine's tray window.
 std::vector<RECT> VisibleTrayIcons();
 bool WaitForIconCount(std::size_t count, Clock timeout);
 
-// The texts of the tooltips Wine's tray shows for its icons, read across processes.
-std::vector<std::wstring> TrayTooltips();
+// Waits until one of the tooltips Wine's tray shows for its icons reads text.
+bool WaitForTrayTooltip(const std::wstring& text, Clock timeout);
 
 // A stand-in for the shell: a window of the shell's tray class in front of Wine's
 // own, which Wine's Shell_NotifyIcon finds first, counting the calls it gets by
@@ -75,9 +81,14 @@ private:
 void Xdotool(const std::string& arguments);
 // Moves the pointer to the rectangle's centre and clicks button (1 left, 3 right) there.
 void ClickAt(const RECT& rect, int button);
+// A left click in the middle of the window.
+void ClickOn(HWND window);
 
 // The open popup menu of a process (the system's menu window class), or null.
 HWND VisibleMenuWindow(DWORD processId);
+// Right-clicks the notification icon and waits for the process's popup menu; null
+// when none opened.
+HWND OpenTrayMenu(const RECT& icon, DWORD processId);
 // A key pressed in the open menu, sent to the menu's own X window.
 void PressKeyInMenu(HWND menu, const std::string& key);
 

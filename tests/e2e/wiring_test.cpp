@@ -10,35 +10,13 @@
 #include <chrono>
 #include <cstdio>
 
-namespace e2e {
-
-using namespace support;
 namespace {
 
-constexpr Clock kReact = 5s;
-constexpr Clock kQuiet = 1000ms; // four poll periods
+using namespace support;
+
 using nowplaying::ID_CMD_OK;
 using nowplaying::ID_LBL_SONG;
 constexpr wchar_t kTooltip[] = L"MSN 7 Plugin: What im listening to in Winamp.";
-
-bool HasTooltip(const std::wstring& text)
-{
-    for (const auto& tip : TrayTooltips()) {
-        if (tip == text) {
-            return true;
-        }
-    }
-    return false;
-}
-
-BOOL CALLBACK CountVisibleMenu(HWND hWnd, LPARAM lParam)
-{
-    wchar_t className[16];
-    if (IsWindowVisible(hWnd) && GetClassNameW(hWnd, className, 16) > 0 && std::wstring(className) == L"#32768") {
-        ++*reinterpret_cast<std::size_t*>(lParam);
-    }
-    return TRUE;
-}
 
 class Wired : public ::testing::Test {
 protected:
@@ -65,14 +43,7 @@ protected:
         }
         const auto icons = VisibleTrayIcons();
         EXPECT_EQ(icons.size(), 1u);
-        if (icons.empty()) {
-            return nullptr;
-        }
-        ClickAt(icons.front(), 3);
-        HWND menu = nullptr;
-        WaitUntil([&] { return (menu = VisibleMenuWindow(program.process().Id())) != nullptr; }, kReact);
-        EXPECT_NE(menu, nullptr) << "the right-click opened no menu";
-        return menu;
+        return icons.empty() ? nullptr : OpenTrayMenu(icons.front(), program.process().Id());
     }
 
     // Opens the menu and walks it with the keyboard: "Down" n times, then Return.
@@ -88,10 +59,8 @@ protected:
 
     void ClickOk()
     {
-        RECT rect{};
-        GetWindowRect(GetDlgItem(about, ID_CMD_OK), &rect);
-        ClickAt(rect, 1);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, kReact)) << "Ok did not hide the window";
+        ClickOn(GetDlgItem(about, ID_CMD_OK));
+        EXPECT_TRUE(WaitForVisible(about, false, kReact)) << "Ok did not hide the window";
         Sleep(300); // until the window manager has unmapped it
     }
 
@@ -103,7 +72,7 @@ protected:
 
 TEST_F(Wired, StartsWithIconTooltipAndTheWindowFollowingThePlayer)
 {
-    EXPECT_TRUE(WaitUntil([] { return HasTooltip(kTooltip); }, kReact)) << "the icon's tooltip is wrong";
+    EXPECT_TRUE(WaitForTrayTooltip(kTooltip, kReact)) << "the icon's tooltip is wrong";
     EXPECT_TRUE(IsWindowVisible(about));
     EXPECT_TRUE(WaitForText(GetDlgItem(about, ID_LBL_SONG), L"Artist - Title", kReact));
     player.SetTitle(L"2. Next - Song - Winamp");
@@ -115,7 +84,7 @@ TEST_F(Wired, StartsWithIconTooltipAndTheWindowFollowingThePlayer)
 TEST_F(Wired, MenuHoldsAboutThenASeparatorThenExit)
 {
     Choose(1);
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact)) << "the first item is not About";
+    EXPECT_TRUE(WaitForVisible(about, true, kReact)) << "the first item is not About";
     Choose(2);
     EXPECT_TRUE(program.process().WaitForExit(kReact)) << "the item after the separator is not Exit";
 }
@@ -125,10 +94,10 @@ TEST_F(Wired, LeftClickAndDoubleClickOpenNothing)
     ClickOk();
     const RECT icon = VisibleTrayIcons().front();
     ClickAt(icon, 1);
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     EXPECT_EQ(VisibleMenuWindow(program.process().Id()), nullptr);
     Xdotool("click --repeat 2 --delay 80 1");
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     EXPECT_EQ(VisibleMenuWindow(program.process().Id()), nullptr);
     EXPECT_FALSE(IsWindowVisible(about));
     EXPECT_TRUE(program.process().Running());
@@ -140,7 +109,7 @@ TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
     player.SetTitle(L"3. While - Hidden - Winamp");
     ASSERT_TRUE(messenger.WaitForMessages(2, kReact));
     Choose(1);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact));
+    ASSERT_TRUE(WaitForVisible(about, true, kReact));
     EXPECT_EQ(TextOf(GetDlgItem(about, ID_LBL_SONG)), L"While - Hidden");
 
     RECT before{};
@@ -150,7 +119,7 @@ TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
     Sleep(300);
     GetWindowRect(about, &before);
     Choose(1);
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     RECT after{};
     GetWindowRect(about, &after);
     EXPECT_TRUE(IsWindowVisible(about));
@@ -174,9 +143,8 @@ TEST_F(Wired, ExitRemovesTheIconEndsTheProcessAndSendsNothingMore)
     std::printf("Exit chosen to process end: %lld ms\n", static_cast<long long>(ms.count()));
     EXPECT_EQ(program.process().ExitCode(), 0u);
     EXPECT_TRUE(WaitForIconCount(0, kReact)) << "the icon stayed in the notification area";
-    player.SetTitle(L"4. After - Exit - Winamp");
-    Sleep(static_cast<DWORD>(kQuiet.count()));
-    EXPECT_EQ(messenger.Messages().size(), sent);
+    // The messenger logs a message before its send returns: every send made on the way out is there now.
+    EXPECT_EQ(messenger.Messages().size(), sent) << "a song was sent on the way out";
 }
 
 TEST_F(Wired, ClosingTheWindowEndsTheProcessWithTheIconRemoved)
@@ -199,13 +167,13 @@ TEST_F(Wired, SecondStartShowsTheRunningWindowAndEnds)
     NowPlaying second(NowPlaying::Start::Again);
     ASSERT_TRUE(second.process().WaitForExit(kReact)) << "the second start went on running";
     EXPECT_EQ(second.process().ExitCode(), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact)) << "the About window stayed hidden";
+    EXPECT_TRUE(WaitForVisible(about, true, kReact)) << "the About window stayed hidden";
     EXPECT_EQ(VisibleTrayIcons().size(), 1u);
 
     const std::size_t sent = messenger.Messages().size();
     player.SetTitle(L"6. Sent - Once - Winamp");
     ASSERT_TRUE(messenger.WaitForMessages(sent + 1, kReact));
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     EXPECT_EQ(messenger.Messages().size(), sent + 1);
 }
 
@@ -240,17 +208,13 @@ TEST_F(Wired, SecondRightClickWhileTheMenuIsOpenOpensNoSecondMenu)
     const HWND tray = FindProcessWindow(program.process(), L"nowplaying.frmSystray", kReact);
     ASSERT_NE(tray, nullptr);
     ASSERT_TRUE(SendNotifyMessageW(tray, WM_MOUSEMOVE, 0, WM_RBUTTONDOWN)); // the icon's callback message
-    Sleep(static_cast<DWORD>(kQuiet.count()));
-    std::size_t menusInside = 0;
-    EnumWindows(CountVisibleMenu, reinterpret_cast<LPARAM>(&menusInside));
-    EXPECT_LE(menusInside, 1u) << "a second menu opened from inside the first";
+    Settle();
+    const auto menus = [&] { return ProcessWindows(program.process().Id(), L"#32768", true).size(); };
+    EXPECT_LE(menus(), 1u) << "a second menu opened from inside the first";
     ClickAt(VisibleTrayIcons().front(), 3);
-    Sleep(static_cast<DWORD>(kQuiet.count()));
-    std::size_t menus = 0;
-    EnumWindows(CountVisibleMenu, reinterpret_cast<LPARAM>(&menus));
-    EXPECT_LE(menus, 1u);
+    Settle();
+    EXPECT_LE(menus(), 1u);
     EXPECT_TRUE(program.process().Running());
 }
 
 } // namespace
-} // namespace e2e
