@@ -12,7 +12,7 @@
 
 #include "bench/desktop.h"
 #include "bench/stats.h"
-#include "peers/command_line.h"
+#include "support/command_line.h"
 #include "support/peers.h"
 
 #include <windows.h>
@@ -179,7 +179,7 @@ void MeasureLatency(support::StandInPlayer& player, const support::StandInMessen
 
 int wmain()
 {
-    const peers::CommandLine args;
+    const support::CommandLine args;
     const int idleSeconds = args.Int(L"--idle", 60);
     const int changes = args.Int(L"--changes", 120);
     const std::wstring wineserverPid = args.Value(L"--wineserver-pid", L"");

@@ -11,9 +11,9 @@
 
 #include "bench/desktop.h"
 #include "bench/stats.h"
-#include "peers/command_line.h"
 #include "player/win32_window_list.h"
 #include "player/window_scan.h"
+#include "support/command_line.h"
 
 #include <windows.h>
 
@@ -247,7 +247,7 @@ int Rounds(int n, double scale)
 
 int wmain()
 {
-    const peers::CommandLine args;
+    const support::CommandLine args;
     const double scale = std::wcstod(args.Value(L"--rounds-scale", L"1").c_str(), nullptr);
     const std::array<int, 3> sizes = {10, 100, 1000};
 

@@ -4,7 +4,7 @@
 //
 //   window_host.exe --count N [--player]
 
-#include "peers/command_line.h"
+#include "support/command_line.h"
 
 #include <windows.h>
 
@@ -29,7 +29,7 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 int wmain()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    const peers::CommandLine args;
+    const support::CommandLine args;
     const int count = args.Int(L"--count", 100);
     const bool player = args.Has(L"--player");
 

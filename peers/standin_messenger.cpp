@@ -3,18 +3,19 @@
 //
 //   standin_messenger.exe [--log FILE] [--print] [--hang] [--hang-after S --hang-for MS]
 //
-// --log   appends "ready <hwnd>" once, then per message a line
-//         "msg <arrival microseconds> <dwData> <cbData> <payload bytes in hex>".
-//         Arrival times use QueryPerformanceCounter, which every process shares.
+// --log   appends "<us> ready <hwnd>" once, then per message a line
+//         "<arrival us> msg <dwData> <cbData> <payload bytes in hex>", stamped with
+//         QueryPerformanceCounter's microseconds, which every process shares.
 // --print writes each decoded song to standard output, for the demo.
 // --hang  never returns from the WM_COPYDATA handler: a hung receiver.
 // --hang-after S --hang-for MS
 //         the first message after S seconds is held MS milliseconds: a receiver
 //         that hangs for a while and then recovers.
 
-#include "peers/clock.h"
-#include "peers/command_line.h"
 #include "peers/peer_window.h"
+#include "support/clock.h"
+#include "support/command_line.h"
+#include "support/log.h"
 #include "support/payload.h"
 
 #include <windows.h>
@@ -29,61 +30,39 @@ namespace {
 constexpr char16_t kClass[] = u"MsnMsgrUIManager";
 constexpr int kSongLabelId = 100;
 
-HANDLE g_log = INVALID_HANDLE_VALUE;
+const support::LogWriter* g_log = nullptr;
 bool g_print = false;
 bool g_hang = false;
 long long g_hangAfterUs = -1;
 DWORD g_hangForMs = 0;
 long long g_startUs = 0;
 
-
-void WriteLog(const std::string& line)
-{
-    if (g_log == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    DWORD written = 0;
-    WriteFile(g_log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
-
 // The song of a now-playing payload, or a note that the message was something else.
-std::wstring DecodeSong(const void* bytes, std::size_t size)
+std::u16string DecodeSong(const void* bytes, std::size_t size)
 {
     const auto song = support::DecodeNowPlaying(
         std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(bytes), bytes != nullptr ? size : 0));
-    return song ? std::wstring(song->begin(), song->end()) : L"(not a now-playing message)";
-}
-
-std::string ToUtf8(const std::wstring& text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
+    return song ? *song : u"(not a now-playing message)";
 }
 
 void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
 {
-    const long long arrival = peers::NowMicroseconds();
-    std::string line = "msg " + std::to_string(arrival) + " " + std::to_string(data.dwData) + " " +
-                       std::to_string(data.cbData) + " ";
+    const long long arrival = support::NowMicroseconds();
+    std::string line = "msg " + std::to_string(data.dwData) + " " + std::to_string(data.cbData) + " ";
     const auto* bytes = static_cast<const unsigned char*>(data.lpData);
     static const char hex[] = "0123456789abcdef";
     for (DWORD i = 0; bytes != nullptr && i < data.cbData; ++i) {
         line += hex[bytes[i] >> 4];
         line += hex[bytes[i] & 15];
     }
-    line += '\n';
-    WriteLog(line);
+    g_log->Write(line, arrival);
 
-    const std::wstring song = DecodeSong(data.lpData, data.cbData);
-    SetDlgItemTextW(hWnd, kSongLabelId, (L"Now playing: " + song).c_str());
+    const std::u16string song = DecodeSong(data.lpData, data.cbData);
+    SetDlgItemTextW(hWnd, kSongLabelId, (L"Now playing: " + std::wstring(song.begin(), song.end())).c_str());
     if (g_print) {
         std::printf("stand-in messenger received (id %lu, %lu bytes): %s\n",
                     static_cast<unsigned long>(data.dwData), static_cast<unsigned long>(data.cbData),
-                    ToUtf8(song).c_str());
+                    support::ToUtf8(song).c_str());
         std::fflush(stdout);
     }
     while (g_hang) {
@@ -116,19 +95,16 @@ int wmain()
 {
     peers::PeerWindow::Start();
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    const peers::CommandLine args;
+    const support::CommandLine args;
     g_print = args.Has(L"--print");
     g_hang = args.Has(L"--hang");
-    g_startUs = peers::NowMicroseconds();
+    g_startUs = support::NowMicroseconds();
     if (args.Int(L"--hang-for", 0) > 0) {
         g_hangAfterUs = static_cast<long long>(args.Int(L"--hang-after", 0)) * 1000000;
         g_hangForMs = static_cast<DWORD>(args.Int(L"--hang-for", 0));
     }
-    const std::wstring logPath = args.Value(L"--log", L"");
-    if (!logPath.empty()) {
-        g_log = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
+    const support::LogWriter log(args.Value(L"--log", L""));
+    g_log = &log;
 
     StandInMessenger messenger;
     if (!messenger.Create(L"Stand-in messenger", 40, 160)) {
@@ -139,13 +115,9 @@ int wmain()
                     WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX, 8, 16, 528, 20, hWnd,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSongLabelId)), instance, nullptr);
     char ready[64];
-    std::snprintf(ready, sizeof ready, "ready %llx\n",
-                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)));
-    WriteLog(ready);
+    std::snprintf(ready, sizeof ready, "ready %llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)));
+    log.Write(ready);
 
     StandInMessenger::RunMessageLoop();
-    if (g_log != INVALID_HANDLE_VALUE) {
-        CloseHandle(g_log);
-    }
     return 0;
 }

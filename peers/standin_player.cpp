@@ -4,8 +4,8 @@
 //
 //   standin_player.exe [--title TEXT] [--cycle MILLISECONDS]
 
-#include "peers/command_line.h"
 #include "peers/peer_window.h"
+#include "support/command_line.h"
 
 #include <windows.h>
 
@@ -65,7 +65,7 @@ private:
 int wmain()
 {
     peers::PeerWindow::Start();
-    const peers::CommandLine args;
+    const support::CommandLine args;
     const std::wstring title = args.Value(L"--title", kDemoTitles[0]);
     const int cycleMs = args.Int(L"--cycle", 0);
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 namespace support {
@@ -12,58 +13,50 @@ namespace support {
 namespace {
 struct WindowSearch {
     DWORD processId;
-    const wchar_t* className; // null: any visible window, counted
+    const wchar_t* className; // null: any class
     bool visibleOnly;
-    HWND found;
-    int count;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam)
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
 {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD owner = 0;
     GetWindowThreadProcessId(hWnd, &owner);
-    if (owner != search->processId || (search->visibleOnly && !IsWindowVisible(hWnd))) {
-        return TRUE;
-    }
-    if (search->className == nullptr) {
-        ++search->count;
-        return TRUE;
-    }
     wchar_t className[256];
-    if (GetClassNameW(hWnd, className, 256) > 0 && std::wstring(className) == search->className) {
-        search->found = hWnd;
-        return FALSE;
+    if (owner == search->processId && (!search->visibleOnly || IsWindowVisible(hWnd)) &&
+        (search->className == nullptr ||
+         (GetClassNameW(hWnd, className, 256) > 0 && std::wstring(className) == search->className))) {
+        search->found.push_back(hWnd);
     }
     return TRUE;
 }
 } // namespace
 
-HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout)
+std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className, bool visibleOnly)
 {
-    WindowSearch search{process.Id(), className, false, nullptr, 0};
-    WaitUntil(
-        [&] {
-            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || !process.Running();
-        },
-        timeout);
+    WindowSearch search{processId, className, visibleOnly, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND VisibleProcessWindow(DWORD processId, const wchar_t* className)
+HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout)
 {
-    WindowSearch search{processId, className, true, nullptr, 0};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found;
+    WaitUntil(
+        [&] {
+            found = ProcessWindows(process.Id(), className, false);
+            return !found.empty() || !process.Running();
+        },
+        timeout);
+    return found.empty() ? nullptr : found.front();
 }
 
 int CountProcessWindows(DWORD processId)
 {
-    WindowSearch search{processId, nullptr, true, nullptr, 0};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.count;
+    return static_cast<int>(ProcessWindows(processId, nullptr, true).size());
 }
+
 
 SIZE ClientSize(HWND window)
 {
@@ -96,6 +89,11 @@ std::wstring TextOf(HWND window)
 bool WaitForText(HWND window, const std::wstring& text, Clock timeout)
 {
     return WaitUntil([&] { return TextOf(window) == text; }, timeout);
+}
+
+bool WaitForVisible(HWND window, bool visible, Clock timeout)
+{
+    return window != nullptr && WaitUntil([&] { return (IsWindowVisible(window) != FALSE) == visible; }, timeout);
 }
 
 namespace {
@@ -295,7 +293,26 @@ void ClickAt(HWND window, int button, std::optional<POINT> at)
 
 HWND VisibleMenuWindow(DWORD processId)
 {
-    return VisibleProcessWindow(processId, L"#32768");
+    const std::vector<HWND> menus = ProcessWindows(processId, L"#32768", true);
+    return menus.empty() ? nullptr : menus.front();
+}
+
+HWND OpenTrayMenu(HWND icon, DWORD processId)
+{
+    HWND menu = nullptr;
+    const auto opened = [&](Clock timeout) {
+        return WaitUntil([&] { return (menu = VisibleMenuWindow(processId)) != nullptr; }, timeout);
+    };
+    ClickAt(icon, 3);
+    // Right after a window of its was hidden, Wine's tray can drop a press before it
+    // reaches the icon's owner (no menu is even asked for): one more click then.
+    if (!opened(2s)) {
+        std::printf("the right-click opened no menu in 2 s; clicking once more\n");
+        ClickAt(icon, 3);
+        opened(kReact);
+    }
+    EXPECT_NE(menu, nullptr) << "the right-click on the icon opened no menu";
+    return menu;
 }
 
 // A key pressed in the open menu. It goes to the menu's own X window: the click on
@@ -307,29 +324,8 @@ void PressKeyInMenu(HWND menu, const std::string& key)
     Xdotool("key --window " + std::to_string(xWindow) + " " + key);
 }
 
-
 namespace {
-
-struct TooltipSearch {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTooltip(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<TooltipSearch*>(lParam);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hWnd, &owner);
-    wchar_t className[32];
-    if (owner == search->processId && GetClassNameW(hWnd, className, 32) > 0 &&
-        std::wstring(className) == TOOLTIPS_CLASSW) {
-        search->found.push_back(hWnd);
-    }
-    return TRUE;
-}
-
-} // namespace
-
+// The texts of the tooltips Wine's tray shows for its icons, read across processes.
 std::vector<std::wstring> TrayTooltips()
 {
     std::vector<std::wstring> texts;
@@ -337,14 +333,12 @@ std::vector<std::wstring> TrayTooltips()
     if (tray == nullptr) {
         tray = FindWindowW(L"Shell_TrayWnd", nullptr);
     }
-    if (tray == nullptr) {
+    DWORD trayProcess = 0;
+    if (tray == nullptr || GetWindowThreadProcessId(tray, &trayProcess) == 0) {
         return texts;
     }
-    TooltipSearch search{0, {}};
-    GetWindowThreadProcessId(tray, &search.processId);
-    EnumWindows(CollectTooltip, reinterpret_cast<LPARAM>(&search));
     const nowplaying::win32::UniqueKernelHandle owner(
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, search.processId));
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, trayProcess));
     const HANDLE process = owner.get();
     if (process == nullptr) {
         return texts;
@@ -355,7 +349,7 @@ std::vector<std::wstring> TrayTooltips()
     auto* remote = static_cast<unsigned char*>(VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kTextChars * 2,
                                                                MEM_COMMIT, PAGE_READWRITE));
     auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
-    for (HWND tooltip : search.found) {
+    for (HWND tooltip : ProcessWindows(trayProcess, TOOLTIPS_CLASSW, false)) {
         const auto count = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
         for (LRESULT i = 0; remote != nullptr && i < count; ++i) {
             TTTOOLINFOW info{};
@@ -380,6 +374,17 @@ std::vector<std::wstring> TrayTooltips()
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
     return texts;
+}
+} // namespace
+
+bool WaitForTrayTooltip(const std::wstring& text, Clock timeout)
+{
+    return WaitUntil(
+        [&] {
+            const std::vector<std::wstring> tips = TrayTooltips();
+            return std::find(tips.begin(), tips.end(), text) != tips.end();
+        },
+        timeout);
 }
 
 } // namespace support

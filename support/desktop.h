@@ -18,11 +18,12 @@
 
 namespace support {
 
+// The top-level windows of a process with the given class (any class when null), in
+// Z-order; only the visible ones when visibleOnly.
+std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className, bool visibleOnly);
 // The top-level window of a process with the given class; null when none appeared
 // within timeout or the process ended first.
 HWND FindProcessWindow(const Process& process, const wchar_t* className, Clock timeout);
-// A visible top-level window of a process with the given class, now; null when none.
-HWND VisibleProcessWindow(DWORD processId, const wchar_t* className);
 // How many visible top-level windows the process has.
 int CountProcessWindows(DWORD processId);
 
@@ -33,13 +34,16 @@ RECT ControlRect(HWND parent, int controlId);
 std::wstring TextOf(HWND window);
 // Waits until the window's text equals text; false when it did not within timeout.
 bool WaitForText(HWND window, const std::wstring& text, Clock timeout);
+// Waits until the window is shown, or hidden; false when it was not within timeout,
+// or is no window.
+bool WaitForVisible(HWND window, bool visible, Clock timeout);
 
 // The visible notification icons in Wine's tray window, each a child window of it.
 std::vector<HWND> VisibleTrayIcons();
 bool WaitForIconCount(std::size_t count, Clock timeout);
 
-// The texts of the tooltips Wine's tray shows for its icons, read across processes.
-std::vector<std::wstring> TrayTooltips();
+// Waits until one of the tooltips Wine's tray shows for its icons reads text.
+bool WaitForTrayTooltip(const std::wstring& text, Clock timeout);
 
 // A stand-in for the shell: a window of the shell's tray class in front of Wine's
 // own, which Wine's Shell_NotifyIcon finds first, counting the calls it gets by
@@ -74,7 +78,8 @@ private:
 };
 
 void Xdotool(const std::string& arguments);
-// The X window that shows a top-level window of Wine's; 0 when it has none.
+// The X window Wine shows a top-level window through; 0 when it is not shown through
+// Wine's X11 driver.
 unsigned long XWindowOf(HWND window);
 // Waits until the X server shows the window's X window, or until it no longer does
 // and the focus has settled on another window. Wine reports a window shown or hidden
@@ -88,6 +93,9 @@ void ClickAt(HWND window, int button, std::optional<POINT> at = std::nullopt);
 
 // The open popup menu of a process (the system's menu window class), or null.
 HWND VisibleMenuWindow(DWORD processId);
+// Right-clicks the notification icon and waits for the process's popup menu; null
+// when none opened.
+HWND OpenTrayMenu(HWND icon, DWORD processId);
 // A key pressed in the open menu, sent to the menu's own X window.
 void PressKeyInMenu(HWND menu, const std::string& key);
 

@@ -22,4 +22,15 @@ std::vector<LogLine> ReadLog(const std::wstring& path)
     return lines;
 }
 
+std::vector<LogEntry> ReadStampedLog(const std::wstring& path)
+{
+    std::vector<LogEntry> entries;
+    for (const LogLine& words : ReadLog(path)) {
+        if (words.size() >= 2) {
+            entries.push_back({std::stoll(words[0]), words[1], {words.begin() + 2, words.end()}});
+        }
+    }
+    return entries;
+}
+
 } // namespace support

@@ -28,17 +28,23 @@ inline std::optional<std::u16string> DecodeNowPlaying(std::u16string_view text)
     return std::u16string(text.substr(kNowPlayingHeader.size(), text.size() - frame));
 }
 
+// Little-endian UTF-16 bytes as text; an odd last byte is left out.
+inline std::u16string FromUtf16Le(std::span<const std::uint8_t> bytes)
+{
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    return text;
+}
+
 // The same for the bytes a WM_COPYDATA carried: little-endian UTF-16, whole units only.
 inline std::optional<std::u16string> DecodeNowPlaying(std::span<const std::uint8_t> bytes)
 {
     if (bytes.size() % 2 != 0) {
         return std::nullopt;
     }
-    std::u16string text(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    }
-    return DecodeNowPlaying(text);
+    return DecodeNowPlaying(FromUtf16Le(bytes));
 }
 
 } // namespace support

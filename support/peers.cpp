@@ -10,7 +10,7 @@ namespace support {
 StandInPlayer::StandInPlayer(const std::wstring& title)
     : m_process(L"standin_player.exe", L"--title \"" + title + L"\"")
 {
-    m_window = FindProcessWindow(m_process, L"nowplaying.StandInPlayer", 10s);
+    m_window = FindProcessWindow(m_process, L"nowplaying.StandInPlayer", kAppear);
     EXPECT_NE(m_window, nullptr) << "the stand-in player's window did not appear";
 }
 
@@ -24,7 +24,7 @@ void StandInPlayer::SetTitle(const std::wstring& title)
 void StandInPlayer::Close()
 {
     PostMessageW(m_window, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(m_process.WaitForExit(5s)) << "the stand-in player did not close";
+    EXPECT_TRUE(m_process.WaitForExit(kReact)) << "the stand-in player did not close";
 }
 
 std::optional<std::wstring> SongOf(const Received& message)
@@ -41,20 +41,21 @@ StandInMessenger::StandInMessenger(bool hang, const std::wstring& extraArguments
       m_process(L"standin_messenger.exe",
                 L"--log \"" + m_logPath + L"\"" + (hang ? L" --hang " : L" ") + extraArguments)
 {
-    m_window = FindProcessWindow(m_process, L"MsnMsgrUIManager", 10s);
+    m_window = FindProcessWindow(m_process, L"MsnMsgrUIManager", kAppear);
     EXPECT_NE(m_window, nullptr) << "the stand-in messenger's window did not appear";
 }
 
 std::vector<Received> StandInMessenger::Messages() const
 {
     std::vector<Received> messages;
-    for (const LogLine& words : ReadLog(m_logPath)) {
-        if (words.size() < 4 || words[0] != "msg") {
+    for (const LogEntry& entry : ReadStampedLog(m_logPath)) {
+        if (entry.kind != "msg" || entry.fields.size() < 2) {
             continue;
         }
-        Received message{std::stoll(words[1]), static_cast<std::uint32_t>(std::stoul(words[2])),
-                         static_cast<std::uint32_t>(std::stoul(words[3])), {}};
-        const std::string hex = words.size() > 4 ? words[4] : "";
+        const std::vector<std::string>& fields = entry.fields;
+        Received message{entry.us, static_cast<std::uint32_t>(std::stoul(fields[0])),
+                         static_cast<std::uint32_t>(std::stoul(fields[1])), {}};
+        const std::string hex = fields.size() > 2 ? fields[2] : "";
         for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
             message.bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
         }
@@ -74,7 +75,7 @@ NowPlaying::NowPlaying(Start start, std::optional<WORD> showCommand)
     if (start == Start::Again) {
         return;
     }
-    m_window = FindProcessWindow(m_process, L"nowplaying.frmMain", 10s);
+    m_window = FindProcessWindow(m_process, L"nowplaying.frmMain", kAppear);
     EXPECT_NE(m_window, nullptr) << "the program's window did not appear";
 }
 

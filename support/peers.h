@@ -5,6 +5,7 @@
 #include "desktop.h"
 #include "process.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -64,6 +65,23 @@ public:
 private:
     Process m_process;
     HWND m_window = nullptr;
+};
+
+// How most cases begin: the player with a title, a messenger and the program, started
+// in that order; Start is true once the first song has arrived.
+class PlayerTest : public ::testing::Test {
+protected:
+    bool Start(const std::wstring& title)
+    {
+        player.emplace(title);
+        messenger.emplace();
+        program.emplace();
+        return messenger->WaitForMessages(1, kReact);
+    }
+
+    std::optional<StandInPlayer> player;
+    std::optional<StandInMessenger> messenger;
+    std::optional<NowPlaying> program;
 };
 
 } // namespace support

@@ -1,23 +1,17 @@
 #include "process.h"
 
-#include "peers/clock.h"
-
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace support {
 
 using nowplaying::win32::UniqueKernelHandle;
-
-long long NowMicroseconds()
-{
-    return peers::NowMicroseconds();
-}
 
 bool WaitUntil(const std::function<bool()>& condition, Clock timeout)
 {
@@ -39,13 +33,36 @@ std::wstring BinDir()
     return dir.substr(0, dir.find_last_of(L"\\/"));
 }
 
+namespace {
+// The folder of one test program's run, which holds every folder NewTempDir makes;
+// it goes, with all it holds, when the program ends, after every process it started.
+class RunFolder {
+public:
+    RunFolder()
+    {
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        path = std::wstring(base) + L"nowplaying-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(NowMicroseconds());
+        CreateDirectoryW(path.c_str(), nullptr);
+    }
+    ~RunFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
+
+    std::wstring path;
+};
+} // namespace
+
 std::wstring NewTempDir()
 {
+    static RunFolder run;
     static int counter = 0;
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    const std::wstring dir = std::wstring(base) + L"nowplaying-e2e-" + std::to_wstring(NowMicroseconds()) +
-                             L"-" + std::to_wstring(++counter);
+    const std::wstring dir = run.path + L"\\" + std::to_wstring(++counter);
     CreateDirectoryW(dir.c_str(), nullptr);
     return dir;
 }

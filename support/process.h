@@ -3,6 +3,7 @@
 // a program, by itself, under the 95-family launcher or as a Unix shell command.
 // Every wait is bounded.
 
+#include "clock.h"
 #include "family.h"
 #include "win32/unique_handle.h"
 
@@ -18,14 +19,24 @@ namespace support {
 using namespace std::chrono_literals;
 using Clock = std::chrono::milliseconds;
 
-// Microseconds on the clock the stand-in messenger stamps arrivals with.
-long long NowMicroseconds();
+// The waits every test shares: a reaction to an input or a change arrives within
+// kReact, a program's window or icon appears within kAppear, and kSettle, four poll
+// periods, is long enough for any change to have been seen and sent.
+inline constexpr Clock kReact = 5s;
+inline constexpr Clock kAppear = 10s;
+inline constexpr Clock kSettle = 1000ms;
+
+// Lets kSettle pass, before a check that nothing (more) happened.
+inline void Settle()
+{
+    Sleep(static_cast<DWORD>(kSettle.count()));
+}
 
 // Polls condition every 20 ms until it holds or timeout passes; returns its last value.
 bool WaitUntil(const std::function<bool()>& condition, Clock timeout);
 
 std::wstring BinDir();
-// A fresh, empty folder for one test's files.
+// A fresh, empty folder for one test's files; it goes when the test program ends.
 std::wstring NewTempDir();
 
 class Process {

@@ -15,13 +15,9 @@
 #include <sstream>
 #include <vector>
 
-namespace e2e {
-
-using namespace support;
 namespace {
 
-constexpr Clock kSettle = 1000ms;
-constexpr Clock kReaction = 5s;
+using namespace support;
 
 using nowplaying::ID_CMD_OK;
 using nowplaying::ID_LBL_SONG;
@@ -71,33 +67,14 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-// The program's window once it is shown: by then it is laid out for its DPI.
-HWND ShownWindow(const NowPlaying& program)
-{
-    const HWND window = program.Window();
-    if (window == nullptr || !WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, kReaction)) {
-        return nullptr;
-    }
-    return window;
-}
+// The program with its About window shown: by then it is laid out for its DPI.
+class AboutWindow : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(WaitForVisible(about, true, kReact)) << "no About window shown"; }
 
-bool WaitUntilHidden(HWND window)
-{
-    return WaitUntil([&] { return !IsWindowVisible(window); }, kReaction);
-}
-
-void ClickCentreOf(HWND control)
-{
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
+    NowPlaying program;
+    const HWND about = program.Window();
+};
 
 // The control that has the keyboard focus in the window's thread.
 HWND FocusOf(HWND window)
@@ -107,11 +84,8 @@ HWND FocusOf(HWND window)
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
-TEST(AboutWindow, AppearsAtStartAsAFixedDialog)
+TEST_F(AboutWindow, AppearsAtStartAsAFixedDialog)
 {
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
     EXPECT_EQ(TextOf(about), L"About");
     const LONG style = GetWindowLongW(about, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
@@ -120,11 +94,8 @@ TEST(AboutWindow, AppearsAtStartAsAFixedDialog)
 }
 
 // The manifest's DPI awareness as the system applied it to the window.
-TEST(AboutWindow, IsPerMonitorDpiAware)
+TEST_F(AboutWindow, IsPerMonitorDpiAware)
 {
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
     const HMODULE user32 = GetModuleHandleW(L"user32.dll");
     using ContextOfWindow = void*(WINAPI*)(HWND);
     using AwarenessOfContext = int(WINAPI*)(void*);
@@ -149,10 +120,8 @@ struct ArgbIcon {
 // xprop as "_NET_WM_ICON=w, h, pixels..., w, h, pixels...".
 std::vector<ArgbIcon> WindowManagerIcons(HWND window)
 {
-    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window"));
-    const std::optional<std::string> text =
-        RunUnixShell("xprop -id " + std::to_string(xWindow) + " -notype -f _NET_WM_ICON 32c '=$0+' _NET_WM_ICON",
-                     10s);
+    const std::optional<std::string> text = RunUnixShell(
+        "xprop -id " + std::to_string(XWindowOf(window)) + " -notype -f _NET_WM_ICON 32c '=$0+' _NET_WM_ICON", 10s);
     std::vector<unsigned long> values;
     if (text && text->find('=') != std::string::npos) {
         std::istringstream fields(text->substr(text->find('=') + 1));
@@ -181,12 +150,9 @@ std::vector<ArgbIcon> WindowManagerIcons(HWND window)
 // Wine hands the window's big and small icons to the window manager; finding the
 // application's picture there proves the window carries it (another process cannot
 // ask for the icon handles themselves under Wine).
-TEST(AboutWindow, CarriesTheApplicationIconBigAndSmall)
+TEST_F(AboutWindow, CarriesTheApplicationIconBigAndSmall)
 {
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
-    if (GetPropW(about, L"__wine_x11_whole_window") == nullptr) {
+    if (XWindowOf(about) == 0) {
         GTEST_SKIP() << "not shown through Wine's X11 driver";
     }
     const std::vector<ArgbIcon> icons = WindowManagerIcons(about);
@@ -206,11 +172,8 @@ TEST(AboutWindow, CarriesTheApplicationIconBigAndSmall)
     EXPECT_NE(std::find(sizes.begin(), sizes.end(), 16ul), sizes.end());
 }
 
-TEST(AboutWindow, ControlsSitAtTheirPlacesInTabOrderAt96Dpi)
+TEST_F(AboutWindow, ControlsSitAtTheirPlacesInTabOrderAt96Dpi)
 {
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
     ExpectLayout(about, 96);
 
     HWND child = GetWindow(about, GW_CHILD);
@@ -234,56 +197,47 @@ TEST(AboutWindow, ControlsSitAtTheirPlacesInTabOrderAt96Dpi)
     EXPECT_EQ(child, nullptr) << "more controls than expected";
 }
 
-TEST(AboutWindow, OkHidesItWhileTheSongLabelAndSendsGoOn)
+TEST_F(AboutWindow, OkHidesItWhileTheSongLabelAndSendsGoOn)
 {
-    StandInPlayer player(L"1. Artist - Title - Winamp");
     StandInMessenger messenger;
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
+    StandInPlayer player(L"1. Artist - Title - Winamp");
     const HWND lblSong = GetDlgItem(about, ID_LBL_SONG);
-    ASSERT_TRUE(WaitForText(lblSong, L"Artist - Title", kReaction)) << "the label shows " << TextOf(lblSong);
-    ASSERT_TRUE(messenger.WaitForMessages(1, kReaction));
+    ASSERT_TRUE(WaitForText(lblSong, L"Artist - Title", kReact)) << "the label shows " << TextOf(lblSong);
+    ASSERT_TRUE(messenger.WaitForMessages(1, kReact));
 
-    ClickCentreOf(GetDlgItem(about, ID_CMD_OK));
-    ASSERT_TRUE(WaitUntilHidden(about));
+    ClickAt(GetDlgItem(about, ID_CMD_OK), 1);
+    ASSERT_TRUE(WaitForVisible(about, false, kReact));
     EXPECT_TRUE(program.process().Running());
 
     player.SetTitle(L"2. Hidden - Still Followed - Winamp");
-    EXPECT_TRUE(WaitForText(lblSong, L"Hidden - Still Followed", kReaction));
-    ASSERT_TRUE(messenger.WaitForMessages(2, kReaction));
+    EXPECT_TRUE(WaitForText(lblSong, L"Hidden - Still Followed", kReact));
+    ASSERT_TRUE(messenger.WaitForMessages(2, kReact));
     EXPECT_EQ(SongOf(messenger.Messages()[1]), L"Hidden - Still Followed");
     player.Close();
-    EXPECT_TRUE(WaitForText(lblSong, L"", kReaction));
+    EXPECT_TRUE(WaitForText(lblSong, L"", kReact));
     EXPECT_FALSE(IsWindowVisible(about)) << "nothing but the user shows it again";
 }
 
-class AboutKey : public ::testing::TestWithParam<WPARAM> {};
+class AboutKey : public AboutWindow, public ::testing::WithParamInterface<WPARAM> {};
 
 // The keys go to the control that has the focus, as typed keys would; the message
 // loop's dialog handling turns them into the Ok and Cancel commands.
 TEST_P(AboutKey, HidesTheWindowFromTheDefaultButton)
 {
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
     const HWND cmdOk = GetDlgItem(about, ID_CMD_OK);
-    ASSERT_TRUE(WaitUntil([&] { return FocusOf(about) == cmdOk; }, kReaction)) << "Ok does not have the focus";
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(about) == cmdOk; }, kReact)) << "Ok does not have the focus";
     PostMessageW(cmdOk, WM_KEYDOWN, GetParam(), 1);
     PostMessageW(cmdOk, WM_KEYUP, GetParam(), 0xC0000001);
-    EXPECT_TRUE(WaitUntilHidden(about));
-    Sleep(static_cast<DWORD>(kSettle.count()));
+    EXPECT_TRUE(WaitForVisible(about, false, kReact));
+    Settle();
     EXPECT_TRUE(program.process().Running());
 }
 
 INSTANTIATE_TEST_SUITE_P(EnterAndEsc, AboutKey, ::testing::Values(WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}),
                          [](const auto& info) { return info.param == VK_RETURN ? "Enter" : "Esc"; });
 
-TEST(AboutWindow, HasNoTaskbarButton)
+TEST_F(AboutWindow, HasNoTaskbarButton)
 {
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
     // The shell's rule: an owned window without WS_EX_APPWINDOW gets no button.
     const HWND owner = GetWindow(about, GW_OWNER);
     ASSERT_NE(owner, nullptr);
@@ -291,7 +245,7 @@ TEST(AboutWindow, HasNoTaskbarButton)
     EXPECT_EQ(GetWindowLongW(about, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
 
     // And the window manager under Wine was told so.
-    const auto xWindow = reinterpret_cast<UINT_PTR>(GetPropW(about, L"__wine_x11_whole_window"));
+    const UINT_PTR xWindow = XWindowOf(about);
     if (xWindow == 0) {
         GTEST_SKIP() << "not shown through Wine's X11 driver";
     }
@@ -301,28 +255,24 @@ TEST(AboutWindow, HasNoTaskbarButton)
     EXPECT_NE(state->find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos) << *state;
 }
 
-TEST(AboutWindow, ClosingItEndsTheProcess)
+TEST_F(AboutWindow, ClosingItEndsTheProcess)
 {
-    NowPlaying program;
-    const HWND about = ShownWindow(program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
     PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0); // what the close box sends
-    ASSERT_TRUE(program.process().WaitForExit(kReaction));
+    ASSERT_TRUE(program.process().WaitForExit(kReact));
     EXPECT_EQ(program.process().ExitCode(), 0u);
 }
 
 // Wine takes its DPI from the user's LogPixels value when a process starts; it is
 // set only until the program has its window, so no other program sees it.
-TEST(AboutWindow, ScalesItsLayoutAt144Dpi)
+TEST(AboutWindowAt144Dpi, ScalesItsLayout)
 {
     std::optional<NowPlaying> program;
     {
         ScopedUserValue dpi(L"Control Panel\\Desktop", L"LogPixels", 144);
         program.emplace();
     }
-    const HWND about = ShownWindow(*program);
-    ASSERT_NE(about, nullptr) << "no About window shown";
-    ExpectLayout(about, 144);
+    ASSERT_TRUE(WaitForVisible(program->Window(), true, kReact)) << "no About window shown";
+    ExpectLayout(program->Window(), 144);
 }
 
 // The resources built into the program, read from its file.
@@ -427,4 +377,3 @@ TEST_F(Resources, ManifestAsksForCommonControls6PerMonitorDpiAndNoElevation)
 }
 
 } // namespace
-} // namespace e2e

@@ -9,38 +9,35 @@
 #include <chrono>
 #include <cstdio>
 
-namespace e2e {
-
-using namespace support;
 namespace {
 
-// Four poll periods: long enough for any change to have been seen and sent.
-constexpr Clock kSettle = 1000ms;
-constexpr Clock kDelivery = 5s;
+using namespace support;
 
-TEST(Spine, NoPlayerAtStartSendsNothing)
+using Spine = PlayerTest;
+
+TEST_F(Spine, NoPlayerAtStartSendsNothing)
 {
-    StandInMessenger messenger;
-    NowPlaying program;
-    Sleep(static_cast<DWORD>(kSettle.count()) * 2);
-    EXPECT_TRUE(messenger.Messages().empty());
+    messenger.emplace();
+    program.emplace();
+    Sleep(static_cast<DWORD>(2 * kSettle.count()));
+    EXPECT_TRUE(messenger->Messages().empty());
 
-    StandInPlayer player(L"1. Late Starter - First Song - Winamp");
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
-    EXPECT_EQ(SongOf(messenger.Messages()[0]), L"Late Starter - First Song");
+    player.emplace(L"1. Late Starter - First Song - Winamp");
+    ASSERT_TRUE(messenger->WaitForMessages(1, kReact));
+    EXPECT_EQ(SongOf(messenger->Messages()[0]), L"Late Starter - First Song");
 }
 
-TEST(Spine, FirstSongReachesEachReceiverOnceByteExact)
+TEST_F(Spine, FirstSongReachesEachReceiverOnceByteExact)
 {
-    StandInPlayer player(L"1. Artist - Title - Winamp");
+    player.emplace(L"1. Artist - Title - Winamp");
     StandInMessenger first;
     StandInMessenger second;
-    NowPlaying program;
-    ASSERT_TRUE(first.WaitForMessages(1, kDelivery));
-    ASSERT_TRUE(second.WaitForMessages(1, kDelivery));
-    Sleep(static_cast<DWORD>(kSettle.count()));
-    for (const StandInMessenger* messenger : {&first, &second}) {
-        const auto messages = messenger->Messages();
+    program.emplace();
+    ASSERT_TRUE(first.WaitForMessages(1, kReact));
+    ASSERT_TRUE(second.WaitForMessages(1, kReact));
+    Settle();
+    for (const StandInMessenger* receiver : {&first, &second}) {
+        const auto messages = receiver->Messages();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].dwData, 1351u);
         EXPECT_EQ(messages[0].cbData, 44u + 2u * 14u);
@@ -48,32 +45,26 @@ TEST(Spine, FirstSongReachesEachReceiverOnceByteExact)
     }
 }
 
-TEST(Spine, TitleChangeSendsOnceAndStateSuffixSendsNothing)
+TEST_F(Spine, TitleChangeSendsOnceAndStateSuffixSendsNothing)
 {
-    StandInPlayer player(L"1. A - One - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(Start(L"1. A - One - Winamp"));
 
-    player.SetTitle(L"2. B - Two - Winamp");
-    ASSERT_TRUE(messenger.WaitForMessages(2, kDelivery));
-    player.SetTitle(L"2. B - Two - Winamp [Paused]");
-    Sleep(static_cast<DWORD>(kSettle.count()));
-    const auto messages = messenger.Messages();
+    player->SetTitle(L"2. B - Two - Winamp");
+    ASSERT_TRUE(messenger->WaitForMessages(2, kReact));
+    player->SetTitle(L"2. B - Two - Winamp [Paused]");
+    Settle();
+    const auto messages = messenger->Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(SongOf(messages[1]), L"B - Two");
 }
 
-TEST(Spine, ClosingThePlayerSendsTheEmptySongOnce)
+TEST_F(Spine, ClosingThePlayerSendsTheEmptySongOnce)
 {
-    StandInPlayer player(L"1. A - One - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
-    player.Close();
-    ASSERT_TRUE(messenger.WaitForMessages(2, kDelivery));
-    Sleep(static_cast<DWORD>(kSettle.count()));
-    const auto messages = messenger.Messages();
+    ASSERT_TRUE(Start(L"1. A - One - Winamp"));
+    player->Close();
+    ASSERT_TRUE(messenger->WaitForMessages(2, kReact));
+    Settle();
+    const auto messages = messenger->Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].cbData, 44u);
     EXPECT_EQ(SongOf(messages[1]), L"");
@@ -90,7 +81,7 @@ bool FitsAnsiCodePage(const std::wstring& text)
 
 // On the 95 family titles pass the ANSI code page: there the songs that it holds must
 // arrive intact, and at least one of them is tried.
-TEST(Spine, TitlesBeyondAsciiArriveIntact)
+TEST_F(Spine, TitlesBeyondAsciiArriveIntact)
 {
     const std::wstring songs[] = {
         L"\u00C6r\u00F8sk\u00F8bing Brass - Caf\u00E9 f\u00FCr Zo\u00EB",
@@ -98,18 +89,15 @@ TEST(Spine, TitlesBeyondAsciiArriveIntact)
         L"\u0391\u03C1\u03B9\u03C3\u03C4\u03B5\u03C1\u03AC - \u039C\u03B5\u03BB\u03C9\u03B4\u03AF\u03B1",
         L"架空の楽団 - 夜明けの歌 🎵",
     };
-    StandInPlayer player(L"1. Plain - Song - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(Start(L"1. Plain - Song - Winamp"));
     std::size_t expected = 1;
     for (const std::wstring& song : songs) {
         if (nowplaying::win32::UsesAnsiFunctions() && !FitsAnsiCodePage(song)) {
             continue;
         }
-        player.SetTitle(L"3. " + song + L" - Winamp");
-        ASSERT_TRUE(messenger.WaitForMessages(++expected, kDelivery));
-        EXPECT_EQ(SongOf(messenger.Messages().back()), song);
+        player->SetTitle(L"3. " + song + L" - Winamp");
+        ASSERT_TRUE(messenger->WaitForMessages(++expected, kReact));
+        EXPECT_EQ(SongOf(messenger->Messages().back()), song);
     }
     EXPECT_GT(expected, 1u) << "the ANSI code page " << GetACP() << " holds none of the songs";
     std::printf("%zu songs beyond ASCII tried, ANSI code page %u\n", expected - 1, GetACP());
@@ -127,15 +115,15 @@ bool Above(HWND a, HWND b)
 }
 
 // Of two players the one lower in Z-order is followed.
-TEST(Spine, OfTwoPlayersTheLowerInZOrderWins)
+TEST_F(Spine, OfTwoPlayersTheLowerInZOrderWins)
 {
     StandInPlayer first(L"1. First - Song - Winamp");
     StandInPlayer second(L"2. Second - Song - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    messenger.emplace();
+    program.emplace();
+    ASSERT_TRUE(messenger->WaitForMessages(1, kReact));
     const bool firstAbove = Above(first.Window(), second.Window());
-    EXPECT_EQ(SongOf(messenger.Messages()[0]), std::wstring(firstAbove ? L"Second - Song" : L"First - Song"))
+    EXPECT_EQ(SongOf(messenger->Messages()[0]), std::wstring(firstAbove ? L"Second - Song" : L"First - Song"))
         << "the player " << (firstAbove ? "opened first" : "opened second") << " is the upper one";
 }
 
@@ -145,20 +133,20 @@ TEST(Spine, OfTwoPlayersTheLowerInZOrderWins)
 // after the live message, while the program waits on the hung one, and the tick it
 // owes runs as soon as that send gives up: the bound leaves 400 ms of slack above the
 // program's 1000 ms, so that a send waiting 1500 ms fails.
-TEST(Spine, HungReceiverDelaysOthersAtMostItsTimeBound)
+TEST_F(Spine, HungReceiverDelaysOthersAtMostItsTimeBound)
 {
-    StandInPlayer player(L"1. A - One - Winamp");
+    player.emplace(L"1. A - One - Winamp");
     StandInMessenger hung(true);
     StandInMessenger live;
-    NowPlaying program;
-    ASSERT_TRUE(live.WaitForMessages(1, kDelivery));
-    ASSERT_TRUE(hung.WaitForMessages(1, kDelivery));
+    program.emplace();
+    ASSERT_TRUE(live.WaitForMessages(1, kReact));
+    ASSERT_TRUE(hung.WaitForMessages(1, kReact));
 
     constexpr long long kBoundUs = 1000 * 1000 + 400 * 1000; // send bound + slack
     for (int change = 0; change < 3; ++change) {
         const long long changedAt = NowMicroseconds();
-        player.SetTitle(L"1. A - Change " + std::to_wstring(change) + L" - Winamp");
-        ASSERT_TRUE(live.WaitForMessages(2 + static_cast<std::size_t>(change), kDelivery));
+        player->SetTitle(L"1. A - Change " + std::to_wstring(change) + L" - Winamp");
+        ASSERT_TRUE(live.WaitForMessages(2 + static_cast<std::size_t>(change), kReact));
         const long long latency = live.Messages().back().arrivalUs - changedAt;
         std::printf("change %d with a hung receiver: %.0f ms\n", change, latency / 1000.0);
         EXPECT_LT(latency, kBoundUs);
@@ -169,23 +157,20 @@ TEST(Spine, HungReceiverDelaysOthersAtMostItsTimeBound)
 // The user brings the player to the front and sends it to the back, again and again,
 // while the program polls: no tick may miss it and tell the messenger the song ended.
 // NOWPLAYING_RESTACK_SECONDS (5) sets how long.
-TEST(Spine, RestackedPlayerIsNeverMissed)
+TEST_F(Spine, RestackedPlayerIsNeverMissed)
 {
     wchar_t seconds[16] = L"5";
     GetEnvironmentVariableW(L"NOWPLAYING_RESTACK_SECONDS", seconds, 16);
-    StandInPlayer player(L"1. Restacked - Song - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(Start(L"1. Restacked - Song - Winamp"));
 
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(std::wcstol(seconds, nullptr, 10));
     int restacks = 0;
     for (; std::chrono::steady_clock::now() < until; ++restacks) {
-        SetWindowPos(player.Window(), restacks % 2 == 0 ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
+        SetWindowPos(player->Window(), restacks % 2 == 0 ? HWND_BOTTOM : HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    Sleep(static_cast<DWORD>(kSettle.count()));
-    const auto messages = messenger.Messages();
+    Settle();
+    const auto messages = messenger->Messages();
     const auto empty = std::count_if(messages.begin(), messages.end(),
                                      [](const Received& m) { return SongOf(m) == L""; });
     std::printf("%d restacks in %ls s: %d empty songs among %d messages\n", restacks, seconds,
@@ -196,42 +181,36 @@ TEST(Spine, RestackedPlayerIsNeverMissed)
 
 // A title that changes every 100 ms is read at every tick, so the number of songs
 // that reach the messenger tells the poll period: 16 in 4 s at 250 ms, 8 at 500 ms.
-TEST(Spine, LatencyShowsInHowManyFastChangesArrive)
+TEST_F(Spine, LatencyShowsInHowManyFastChangesArrive)
 {
-    StandInPlayer player(L"0. Fast - Change 0 - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(Start(L"0. Fast - Change 0 - Winamp"));
 
     const auto until = std::chrono::steady_clock::now() + 4s;
     for (int i = 1; std::chrono::steady_clock::now() < until; ++i) {
-        player.SetTitle(std::to_wstring(i) + L". Fast - Change " + std::to_wstring(i) + L" - Winamp");
+        player->SetTitle(std::to_wstring(i) + L". Fast - Change " + std::to_wstring(i) + L" - Winamp");
         Sleep(100);
     }
-    const std::size_t arrived = messenger.Messages().size() - 1;
+    const std::size_t arrived = messenger->Messages().size() - 1;
     std::printf("%zu songs of a title changing every 100 ms arrived in 4 s\n", arrived);
     EXPECT_GE(arrived, 12u) << "the program polls more slowly than every 250 ms";
 }
 
-TEST(Spine, LatencyFromTitleChangeToArrival)
+TEST_F(Spine, LatencyFromTitleChangeToArrival)
 {
-    StandInPlayer player(L"0. Warm-up - Song - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(Start(L"0. Warm-up - Song - Winamp"));
 
     constexpr int kChanges = 24;
     std::vector<double> latenciesMs;
     for (int i = 1; i <= kChanges; ++i) {
         const long long changedAt = NowMicroseconds();
-        player.SetTitle(std::to_wstring(i) + L". Latency - Song " + std::to_wstring(i) + L" - Winamp");
-        ASSERT_TRUE(messenger.WaitForMessages(1 + static_cast<std::size_t>(i), kDelivery));
-        const auto messages = messenger.Messages();
+        player->SetTitle(std::to_wstring(i) + L". Latency - Song " + std::to_wstring(i) + L" - Winamp");
+        ASSERT_TRUE(messenger->WaitForMessages(1 + static_cast<std::size_t>(i), kReact));
+        const auto messages = messenger->Messages();
         EXPECT_EQ(SongOf(messages.back()), L"Latency - Song " + std::to_wstring(i));
         latenciesMs.push_back((messages.back().arrivalUs - changedAt) / 1000.0);
         Sleep(100 + static_cast<DWORD>(i * 37 % 200)); // spread the changes over the poll phase
     }
-    EXPECT_EQ(messenger.Messages().size(), static_cast<std::size_t>(kChanges) + 1);
+    EXPECT_EQ(messenger->Messages().size(), static_cast<std::size_t>(kChanges) + 1);
     std::sort(latenciesMs.begin(), latenciesMs.end());
     std::printf("title change to arrival over %d changes: median %.1f ms, worst %.1f ms\n", kChanges,
                 latenciesMs[latenciesMs.size() / 2], latenciesMs.back());
@@ -240,4 +219,3 @@ TEST(Spine, LatencyFromTitleChangeToArrival)
 }
 
 } // namespace
-} // namespace e2e

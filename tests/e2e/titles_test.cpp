@@ -7,13 +7,11 @@
 
 #include <string>
 
-namespace e2e {
-
-using namespace support;
 namespace {
 
-constexpr Clock kSettle = 1000ms;
-constexpr Clock kDelivery = 5s;
+using namespace support;
+
+using OddTitles = PlayerTest;
 
 struct OddTitle {
     const char* name;
@@ -44,12 +42,9 @@ const OddTitle kOddTitles[] = {
 
 // Each odd title follows a plain one, so every expected song is a change (or, for
 // an empty song, a change to nothing).
-TEST(OddTitles, EachGivesItsSongAndTheProgramLivesOn)
+TEST_F(OddTitles, EachGivesItsSongAndTheProgramLivesOn)
 {
-    StandInPlayer player(L"1. Plain - Song - Winamp");
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(Start(L"1. Plain - Song - Winamp"));
 
     std::size_t expected = 1;
     for (const OddTitle& odd : kOddTitles) {
@@ -58,37 +53,34 @@ TEST(OddTitles, EachGivesItsSongAndTheProgramLivesOn)
             odd.song.find_first_of(L"\xD800\xDC00") != std::wstring::npos) {
             continue; // the ANSI code page has no surrogates
         }
-        player.SetTitle(odd.title);
-        ASSERT_TRUE(messenger.WaitForMessages(++expected, kDelivery));
-        EXPECT_EQ(SongOf(messenger.Messages().back()), odd.song);
-        player.SetTitle(L"1. Plain - Song - Winamp");
-        ASSERT_TRUE(messenger.WaitForMessages(++expected, kDelivery));
-        ASSERT_TRUE(program.process().Running());
+        player->SetTitle(odd.title);
+        ASSERT_TRUE(messenger->WaitForMessages(++expected, kReact));
+        EXPECT_EQ(SongOf(messenger->Messages().back()), odd.song);
+        player->SetTitle(L"1. Plain - Song - Winamp");
+        ASSERT_TRUE(messenger->WaitForMessages(++expected, kReact));
+        ASSERT_TRUE(program->process().Running());
     }
-    Sleep(static_cast<DWORD>(kSettle.count()));
-    EXPECT_EQ(messenger.Messages().size(), expected);
+    Settle();
+    EXPECT_EQ(messenger->Messages().size(), expected);
 }
 
 // The title flips between two lengths as fast as another process can set it, so
 // some reads happen between the length query and the text copy.
-TEST(OddTitles, TitleChangingWhileReadGivesOnlyWholeSongs)
+TEST_F(OddTitles, TitleChangingWhileReadGivesOnlyWholeSongs)
 {
     const std::wstring shortTitle = L"1. S - Winamp";
     const std::wstring longTitle = L"1. " + Long(3000) + L" - Winamp";
-    StandInPlayer player(shortTitle);
-    StandInMessenger messenger;
-    NowPlaying program;
-    ASSERT_TRUE(messenger.WaitForMessages(1, kDelivery));
+    ASSERT_TRUE(Start(shortTitle));
 
     const auto until = std::chrono::steady_clock::now() + 3s;
     for (int i = 0; std::chrono::steady_clock::now() < until; ++i) {
-        player.SetTitle(i % 2 == 0 ? longTitle : shortTitle);
+        player->SetTitle(i % 2 == 0 ? longTitle : shortTitle);
     }
-    player.SetTitle(shortTitle);
-    Sleep(static_cast<DWORD>(kSettle.count()));
+    player->SetTitle(shortTitle);
+    Settle();
 
-    ASSERT_TRUE(program.process().Running());
-    const auto messages = messenger.Messages();
+    ASSERT_TRUE(program->process().Running());
+    const auto messages = messenger->Messages();
     for (const auto& message : messages) {
         const auto song = SongOf(message);
         EXPECT_TRUE(song == L"S" || song == Long(3000))
@@ -98,4 +90,3 @@ TEST(OddTitles, TitleChangingWhileReadGivesOnlyWholeSongs)
 }
 
 } // namespace
-} // namespace e2e

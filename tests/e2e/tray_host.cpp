@@ -14,8 +14,9 @@
 // Control window (class "nowplaying.TrayHost", never shown): WM_APP + 1 unloads the
 // component, WM_CLOSE ends the host.
 
-#include "peers/clock.h"
-#include "peers/command_line.h"
+#include "support/command_line.h"
+#include "support/log.h"
+#include "tests/unit/tray_fakes.h"
 #include "tray/win32_systray.h"
 #include "win32/api.h"
 #include "win32/window.h"
@@ -32,23 +33,7 @@ using nowplaying::tray::frmSystray;
 constexpr char16_t kControlClass[] = u"nowplaying.TrayHost";
 constexpr UINT kUnloadMessage = WM_APP + 1;
 
-HANDLE g_log = INVALID_HANDLE_VALUE;
-
-void WriteLog(const std::string& text)
-{
-    const std::string line = std::to_string(peers::NowMicroseconds()) + " " + text + "\n";
-    DWORD written = 0;
-    WriteFile(g_log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
-
-std::string ToUtf8(std::u16string_view text)
-{
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
+const support::LogWriter* g_log = nullptr;
 
 std::string Hex(unsigned long long value)
 {
@@ -56,36 +41,6 @@ std::string Hex(unsigned long long value)
     std::snprintf(text, sizeof text, "%llx", value);
     return text;
 }
-
-class HostOwner final : public nowplaying::tray::SystrayEvents {
-public:
-    frmSystray* systray = nullptr;
-
-    void SysTrayMouseDown(std::int32_t eButton) override
-    {
-        Event(1, std::to_string(eButton));
-        if (eButton == nowplaying::tray::BUTTON_RIGHT) {
-            systray->ShowMenu();
-        }
-    }
-    void SysTrayMouseUp(std::int32_t eButton) override { Event(2, std::to_string(eButton)); }
-    void SysTrayMouseMove() override { Event(3, ""); }
-    void SysTrayDoubleClick(std::int32_t eButton) override { Event(4, std::to_string(eButton)); }
-    void MenuClick(std::int32_t lIndex, std::u16string_view sKey) override
-    {
-        Event(5, std::to_string(lIndex) + " " + ToUtf8(sKey));
-    }
-    void BalloonShow() override { Event(6, ""); }
-    void BalloonHide() override { Event(7, ""); }
-    void BalloonTimeOut() override { Event(8, ""); }
-    void BalloonClicked() override { Event(9, ""); }
-
-private:
-    static void Event(int number, const std::string& arguments)
-    {
-        WriteLog("event " + std::to_string(number) + (arguments.empty() ? "" : " " + arguments));
-    }
-};
 
 // The control window, which takes the tests' orders.
 class HostControl final : private nowplaying::win32::WindowBase {
@@ -104,7 +59,7 @@ private:
         switch (message) {
         case kUnloadMessage:
             m_systray.Unload();
-            WriteLog("unloaded");
+            g_log->Write("unloaded");
             return 0;
         case WM_DESTROY:
             m_hWnd.release();
@@ -127,7 +82,7 @@ LRESULT CALLBACK LogPopupDefault(int code, WPARAM wParam, LPARAM lParam)
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && message->message == WM_INITMENUPOPUP) {
         const UINT position = GetMenuDefaultItem(reinterpret_cast<HMENU>(message->wParam), TRUE, 0);
-        WriteLog("popup " + std::to_string(position == static_cast<UINT>(-1) ? -1 : static_cast<int>(position)));
+        g_log->Write("popup " + std::to_string(position == static_cast<UINT>(-1) ? -1 : static_cast<int>(position)));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -139,22 +94,25 @@ int wmain()
     namespace win32 = nowplaying::win32;
     // Like the program it hosts, the host calls no wide function that the 95 family lacks.
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    const peers::CommandLine args;
-    const std::wstring logPath = args.Value(L"--log", L"tray_host.log");
-    g_log = CreateFileA(win32::ToAnsi({reinterpret_cast<const char16_t*>(logPath.data()), logPath.size()}).c_str(),
-                        FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    const support::CommandLine args;
+    const support::LogWriter log(args.Value(L"--log", L"tray_host.log"));
+    g_log = &log;
 
     nowplaying::tray::Win32TrayPlatform platform(instance);
-    HostOwner owner;
+    nowplaying::tray::testing::RecordingOwner owner;
     frmSystray systray(platform, owner);
-    owner.systray = &systray;
+    owner.onEvent = [](const std::string& event) { g_log->Write("event " + event); };
+    owner.onMouseDown = [&](std::int32_t button) {
+        if (button == nowplaying::tray::BUTTON_RIGHT) {
+            systray.ShowMenu();
+        }
+    };
 
     systray.AddMenuItem(u"&About", u"about");
-    WriteLog("loaded " + std::to_string(systray.UsesUnicode()) + " " + std::to_string(systray.HasBalloonSupport()) +
-             " " + std::to_string(systray.NotifyIconDataSize()) + " " + Hex(GetVersion()) + " " +
-             Hex(systray.WindowHandle()) + " " + Hex(systray.IconHandle() & 0xFFFFFFFFu));
-    WriteLog("tip " + ToUtf8(systray.ToolTip()));
+    log.Write("loaded " + std::to_string(systray.UsesUnicode()) + " " + std::to_string(systray.HasBalloonSupport()) +
+              " " + std::to_string(systray.NotifyIconDataSize()) + " " + Hex(GetVersion()) + " " +
+              Hex(systray.WindowHandle()) + " " + Hex(systray.IconHandle() & 0xFFFFFFFFu));
+    log.Write("tip " + support::ToUtf8(systray.ToolTip()));
     systray.AddMenuItem(u"-");
     systray.AddMenuItem(u"&Exit", u"exit");
 
@@ -174,7 +132,6 @@ int wmain()
         UnhookWindowsHookEx(hook);
     }
     systray.Unload();
-    WriteLog("exit");
-    CloseHandle(g_log);
+    log.Write("exit");
     return 0;
 }

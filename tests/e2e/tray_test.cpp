@@ -3,6 +3,7 @@
 // are driven from outside with xdotool, as a user would.
 
 #include "support/log.h"
+#include "support/named_row.h"
 #include "support/peers.h"
 #include "support/registry.h"
 
@@ -11,23 +12,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
-#include <ostream>
 
-namespace e2e {
-
-using namespace support;
 namespace {
 
-constexpr Clock kAppear = 10s;
-constexpr Clock kReact = 5s;
-constexpr wchar_t kHostExe[] = L"tray_host.exe";
+using namespace support;
 
-struct HostLine {
-    long long us = 0;
-    std::string kind;
-    std::vector<std::string> fields;
-};
+constexpr wchar_t kHostExe[] = L"tray_host.exe";
 
 class TrayHost {
 public:
@@ -61,21 +53,10 @@ public:
     TrayHost(const TrayHost&) = delete;
     TrayHost& operator=(const TrayHost&) = delete;
 
-    std::vector<HostLine> Lines() const
-    {
-        std::vector<HostLine> lines;
-        for (const LogLine& words : ReadLog(m_logPath)) {
-            if (words.size() >= 2) {
-                lines.push_back({std::stoll(words[0]), words[1], {words.begin() + 2, words.end()}});
-            }
-        }
-        return lines;
-    }
-
     // The first line of this kind whose fields start with the given ones.
-    std::optional<HostLine> Find(const std::string& kind, const std::vector<std::string>& fields = {}) const
+    std::optional<LogEntry> Find(const std::string& kind, const std::vector<std::string>& fields = {}) const
     {
-        for (const HostLine& line : Lines()) {
+        for (const LogEntry& line : ReadStampedLog(m_logPath)) {
             if (line.kind == kind && line.fields.size() >= fields.size() &&
                 std::equal(fields.begin(), fields.end(), line.fields.begin())) {
                 return line;
@@ -83,17 +64,17 @@ public:
         }
         return std::nullopt;
     }
-    std::optional<HostLine> WaitFor(const std::string& kind, Clock timeout,
+    std::optional<LogEntry> WaitFor(const std::string& kind, Clock timeout,
                                     const std::vector<std::string>& fields = {}) const
     {
-        std::optional<HostLine> found;
+        std::optional<LogEntry> found;
         WaitUntil([&] { return (found = Find(kind, fields)).has_value(); }, timeout);
         return found;
     }
     std::vector<std::string> Events() const
     {
         std::vector<std::string> events;
-        for (const HostLine& line : Lines()) {
+        for (const LogEntry& line : ReadStampedLog(m_logPath)) {
             if (line.kind == "event") {
                 std::string event;
                 for (const std::string& field : line.fields) {
@@ -132,45 +113,18 @@ private:
     HWND m_control = nullptr;
 };
 
-bool Contains(const std::vector<std::string>& events, const std::string& event)
-{
-    return std::find(events.begin(), events.end(), event) != events.end();
-}
-
 double Ms(long long fromUs, long long toUs)
 {
     return (toUs - fromUs) / 1000.0;
 }
 
-// The right-click on the host's icon that opens its menu; returns the menu window.
-HWND OpenMenu(const TrayHost& host)
-{
-    const long long clickedAt = NowMicroseconds();
-    ClickAt(VisibleTrayIcons().back(), 3);
-    const auto down = host.WaitFor("event", kReact, {"1", "2"});
-    EXPECT_TRUE(down) << "no SysTrayMouseDown(2) after a right-click on the icon";
-    HWND menu = nullptr;
-    WaitUntil([&] { return (menu = VisibleMenuWindow(host.ProcessId())) != nullptr; }, kReact);
-    EXPECT_NE(menu, nullptr) << "the menu did not open";
-    if (down) {
-        std::printf("right-click to SysTrayMouseDown(2): %.0f ms\n", Ms(clickedAt, down->us));
-    }
-    return menu;
-}
-
-struct VersionCase {
-    const wchar_t* version;
+// name: Wine's Version setting.
+struct VersionCase : NamedRow {
     bool unicode;
     bool balloons;
     int cbSize32;
     int cbSize64;
 };
-
-std::ostream& operator<<(std::ostream& out, const VersionCase& c)
-{
-    const std::wstring version = c.version;
-    return out << std::string(version.begin(), version.end());
-}
 
 class TrayVersions : public ::testing::TestWithParam<VersionCase> {};
 
@@ -180,7 +134,7 @@ TEST_P(TrayVersions, IconInTheChosenLayoutComesAndGoes)
     if (c.unicode && ProgramLaunch() == Launch::Family95) {
         GTEST_SKIP() << "an NT version with the 95 family's system DLLs exists nowhere";
     }
-    const EmulatedVersion emulated(kHostExe, c.version);
+    const EmulatedVersion emulated(kHostExe, std::wstring(c.name, c.name + std::strlen(c.name)).c_str());
     const long long startedAt = NowMicroseconds();
     TrayHost host;
     ASSERT_TRUE(host.WaitForIcon(true, kAppear)) << "the icon did not appear";
@@ -191,30 +145,28 @@ TEST_P(TrayVersions, IconInTheChosenLayoutComesAndGoes)
     EXPECT_EQ(host.cbSize, sizeof(void*) == 8 ? c.cbSize64 : c.cbSize32);
     EXPECT_TRUE(host.Find("tip", {"nowplaying", "tray", "test", "host"}))
         << "the first tooltip is the program's FileDescription";
-    std::printf("%ls: GetVersion %s, %s layout, balloons %s, cbSize %d (%d-bit records), icon shown %.0f ms "
+    std::printf("%s: GetVersion %s, %s layout, balloons %s, cbSize %d (%d-bit records), icon shown %.0f ms "
                 "after start\n",
-                c.version, host.version.c_str(), host.unicode ? "Unicode" : "ANSI", host.balloons ? "yes" : "no",
+                c.name, host.version.c_str(), host.unicode ? "Unicode" : "ANSI", host.balloons ? "yes" : "no",
                 host.cbSize, static_cast<int>(sizeof(void*) * 8), Ms(startedAt, shownAt));
     RecordProperty("cbSize", host.cbSize);
 
     // A left click reaches the owner through whichever interface the layout uses.
     ClickAt(VisibleTrayIcons().back(), 1);
     EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "1"})) << "no SysTrayMouseUp(1) after a left click";
-    EXPECT_TRUE(Contains(host.Events(), "1 1"));
+    const std::vector<std::string> events = host.Events();
+    EXPECT_NE(std::find(events.begin(), events.end(), "1 1"), events.end());
 
     host.Unload();
     EXPECT_TRUE(host.WaitForIcon(false, kReact)) << "the icon stayed after the unload";
 }
 
 INSTANTIATE_TEST_SUITE_P(Tray, TrayVersions,
-                         ::testing::Values(VersionCase{L"win98", false, false, 88, 104},
-                                           VersionCase{L"winme", false, true, 488, 504},
-                                           VersionCase{L"nt40", true, false, 152, 168},
-                                           VersionCase{L"winxp", true, true, 936, 952}),
-                         [](const auto& info) {
-                             const std::wstring name = info.param.version;
-                             return std::string(name.begin(), name.end());
-                         });
+                         ::testing::Values(VersionCase{{"win98"}, false, false, 88, 104},
+                                           VersionCase{{"winme"}, false, true, 488, 504},
+                                           VersionCase{{"nt40"}, true, false, 152, 168},
+                                           VersionCase{{"winxp"}, true, true, 936, 952}),
+                         RowName);
 
 // The host with its icon shown and its menu opened by a right-click.
 class TrayMenu : public ::testing::Test {
@@ -222,7 +174,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(host.WaitForIcon(true, kAppear));
-        menu = OpenMenu(host);
+        const long long clickedAt = NowMicroseconds();
+        menu = OpenTrayMenu(VisibleTrayIcons().back(), host.ProcessId());
+        const auto down = host.WaitFor("event", kReact, {"1", "2"});
+        ASSERT_TRUE(down) << "no SysTrayMouseDown(2) after a right-click on the icon";
+        std::printf("right-click to SysTrayMouseDown(2): %.0f ms\n", Ms(clickedAt, down->us));
         ASSERT_NE(menu, nullptr);
     }
 
@@ -273,13 +229,7 @@ TEST(Tray, IconArrivesOnceABusyShellTakesTheAdd)
     std::printf("adds refused at 0 and %.0f ms, icon shown at %.0f ms (%.0f ms after the last refusal)\n",
                 Ms(refused[0], refused[1]), Ms(refused[0], shownAt), Ms(refused[1], shownAt));
     EXPECT_GE(Ms(refused[0], refused[1]), 900.0) << "tried again without waiting";
-    EXPECT_TRUE(WaitUntil(
-        [] {
-            const std::vector<std::wstring> tips = TrayTooltips();
-            return std::find(tips.begin(), tips.end(), L"nowplaying tray test host") != tips.end();
-        },
-        kReact))
-        << "the add that was taken lacks the tip";
+    EXPECT_TRUE(WaitForTrayTooltip(L"nowplaying tray test host", kReact)) << "the add that was taken lacks the tip";
     ClickAt(VisibleTrayIcons().back(), 1);
     EXPECT_TRUE(host.WaitFor("event", kReact, {"2", "1"})) << "the icon does not reach the owner";
 }
@@ -321,4 +271,3 @@ TEST(Tray, IconComesBackWhenTheShellRestarts)
 }
 
 } // namespace
-} // namespace e2e

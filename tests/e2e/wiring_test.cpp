@@ -11,35 +11,13 @@
 #include <cstdio>
 #include <functional>
 
-namespace e2e {
-
-using namespace support;
 namespace {
 
-constexpr Clock kReact = 5s;
-constexpr Clock kQuiet = 1000ms; // four poll periods
+using namespace support;
+
 using nowplaying::ID_CMD_OK;
 using nowplaying::ID_LBL_SONG;
 constexpr wchar_t kTooltip[] = L"MSN 7 Plugin: What im listening to in Winamp.";
-
-bool HasTooltip(const std::wstring& text)
-{
-    for (const auto& tip : TrayTooltips()) {
-        if (tip == text) {
-            return true;
-        }
-    }
-    return false;
-}
-
-BOOL CALLBACK CountVisibleMenu(HWND hWnd, LPARAM lParam)
-{
-    wchar_t className[16];
-    if (IsWindowVisible(hWnd) && GetClassNameW(hWnd, className, 16) > 0 && std::wstring(className) == L"#32768") {
-        ++*reinterpret_cast<std::size_t*>(lParam);
-    }
-    return TRUE;
-}
 
 class Wired : public ::testing::Test {
 protected:
@@ -82,23 +60,7 @@ protected:
         }
         const auto icons = VisibleTrayIcons();
         EXPECT_EQ(icons.size(), 1u);
-        if (icons.empty()) {
-            return nullptr;
-        }
-        HWND menu = nullptr;
-        const auto opened = [&](Clock timeout) {
-            return WaitUntil([&] { return (menu = VisibleMenuWindow(program.process().Id())) != nullptr; }, timeout);
-        };
-        ClickAt(icons.front(), 3);
-        // Right after the About window was hidden, Wine's tray can drop a press before
-        // it reaches the program (no menu is even asked for): one more click then.
-        if (!opened(2s)) {
-            std::printf("the right-click opened no menu in 2 s; clicking once more\n");
-            ClickAt(icons.front(), 3);
-            opened(kReact);
-        }
-        EXPECT_NE(menu, nullptr) << "the right-click opened no menu";
-        return menu;
+        return icons.empty() ? nullptr : OpenTrayMenu(icons.front(), program.process().Id());
     }
 
     // Opens the menu and walks it with the keyboard: "Down" n times, then Return.
@@ -115,7 +77,7 @@ protected:
     void ClickOk()
     {
         ClickAt(GetDlgItem(about, ID_CMD_OK), 1);
-        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, kReact)) << "Ok did not hide the window";
+        EXPECT_TRUE(WaitForVisible(about, false, kReact)) << "Ok did not hide the window";
         EXPECT_TRUE(WaitForMapped(about, false, kReact)) << "the hidden window still covers the display";
     }
 
@@ -134,7 +96,7 @@ protected:
 
 TEST_F(Wired, StartsWithIconTooltipAndTheWindowFollowingThePlayer)
 {
-    EXPECT_TRUE(WaitUntil([] { return HasTooltip(kTooltip); }, kReact)) << "the icon's tooltip is wrong";
+    EXPECT_TRUE(WaitForTrayTooltip(kTooltip, kReact)) << "the icon's tooltip is wrong";
     EXPECT_TRUE(IsWindowVisible(about));
     EXPECT_TRUE(WaitForText(GetDlgItem(about, ID_LBL_SONG), L"Artist - Title", kReact));
     player.SetTitle(L"2. Next - Song - Winamp");
@@ -180,7 +142,7 @@ TEST(WiredStart, WithoutItsTimerEndsWithCode1BeforeItsIcon)
 TEST_F(Wired, MenuHoldsAboutThenASeparatorThenExit)
 {
     Choose(1);
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact)) << "the first item is not About";
+    EXPECT_TRUE(WaitForVisible(about, true, kReact)) << "the first item is not About";
     Choose(2);
     EXPECT_TRUE(program.process().WaitForExit(kReact)) << "the item after the separator is not Exit";
 }
@@ -189,10 +151,10 @@ TEST_F(Wired, LeftClickAndDoubleClickOpenNothing)
 {
     ClickOk();
     ClickAt(VisibleTrayIcons().front(), 1);
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     EXPECT_EQ(VisibleMenuWindow(program.process().Id()), nullptr);
     Xdotool("click --repeat 2 --delay 80 1");
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     EXPECT_EQ(VisibleMenuWindow(program.process().Id()), nullptr);
     EXPECT_FALSE(IsWindowVisible(about));
     EXPECT_TRUE(program.process().Running());
@@ -204,7 +166,7 @@ TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
     player.SetTitle(L"3. While - Hidden - Winamp");
     ASSERT_TRUE(messenger.WaitForMessages(2, kReact));
     Choose(1);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact));
+    ASSERT_TRUE(WaitForVisible(about, true, kReact));
     EXPECT_EQ(TextOf(GetDlgItem(about, ID_LBL_SONG)), L"While - Hidden");
 
     RECT before{};
@@ -214,7 +176,7 @@ TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
     Sleep(300);
     GetWindowRect(about, &before);
     Choose(1);
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     RECT after{};
     GetWindowRect(about, &after);
     EXPECT_TRUE(IsWindowVisible(about));
@@ -238,9 +200,8 @@ TEST_F(Wired, ExitRemovesTheIconEndsTheProcessAndSendsNothingMore)
     std::printf("Exit chosen to process end: %lld ms\n", static_cast<long long>(ms.count()));
     EXPECT_EQ(program.process().ExitCode(), 0u);
     EXPECT_TRUE(WaitForIconCount(0, kReact)) << "the icon stayed in the notification area";
-    player.SetTitle(L"4. After - Exit - Winamp");
-    Sleep(static_cast<DWORD>(kQuiet.count()));
-    EXPECT_EQ(messenger.Messages().size(), sent);
+    // The messenger logs a message before its send returns: every send made on the way out is there now.
+    EXPECT_EQ(messenger.Messages().size(), sent) << "a song was sent on the way out";
 }
 
 TEST_F(Wired, ClosingTheWindowEndsTheProcessWithTheIconRemoved)
@@ -263,13 +224,13 @@ TEST_F(Wired, SecondStartShowsTheRunningWindowAndEnds)
     NowPlaying second(NowPlaying::Start::Again);
     ASSERT_TRUE(second.process().WaitForExit(kReact)) << "the second start went on running";
     EXPECT_EQ(second.process().ExitCode(), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(about) != FALSE; }, kReact)) << "the About window stayed hidden";
+    EXPECT_TRUE(WaitForVisible(about, true, kReact)) << "the About window stayed hidden";
     EXPECT_EQ(VisibleTrayIcons().size(), 1u);
 
     const std::size_t sent = messenger.Messages().size();
     player.SetTitle(L"6. Sent - Once - Winamp");
     ASSERT_TRUE(messenger.WaitForMessages(sent + 1, kReact));
-    Sleep(static_cast<DWORD>(kQuiet.count()));
+    Settle();
     EXPECT_EQ(messenger.Messages().size(), sent + 1);
 }
 
@@ -304,18 +265,14 @@ TEST_F(Wired, SecondRightClickWhileTheMenuIsOpenOpensNoSecondMenu)
     const HWND tray = FindProcessWindow(program.process(), L"nowplaying.frmSystray", kReact);
     ASSERT_NE(tray, nullptr);
     ASSERT_TRUE(SendNotifyMessageW(tray, WM_MOUSEMOVE, 0, WM_RBUTTONDOWN)); // the icon's callback message
-    Sleep(static_cast<DWORD>(kQuiet.count()));
-    std::size_t menusInside = 0;
-    EnumWindows(CountVisibleMenu, reinterpret_cast<LPARAM>(&menusInside));
-    EXPECT_LE(menusInside, 1u) << "a second menu opened from inside the first";
+    Settle();
+    const auto menus = [&] { return ProcessWindows(program.process().Id(), L"#32768", true).size(); };
+    EXPECT_LE(menus(), 1u) << "a second menu opened from inside the first";
     // The pointer is still on the icon, where the open menu now covers it.
     Xdotool("click 3");
-    Sleep(static_cast<DWORD>(kQuiet.count()));
-    std::size_t menus = 0;
-    EnumWindows(CountVisibleMenu, reinterpret_cast<LPARAM>(&menus));
-    EXPECT_LE(menus, 1u);
+    Settle();
+    EXPECT_LE(menus(), 1u);
     EXPECT_TRUE(program.process().Running());
 }
 
 } // namespace
-} // namespace e2e

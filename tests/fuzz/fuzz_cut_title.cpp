@@ -4,6 +4,7 @@
 // is the marker's own.
 
 #include "player/window_scan.h"
+#include "support/payload.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,10 +44,7 @@ std::size_t FirstSpace(const std::u16string& title)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::u16string title(size / 2, u'\0');
-    for (std::size_t i = 0; i < title.size(); ++i) {
-        title[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    }
+    const std::u16string title = support::FromUtf16Le({data, size});
     const std::u16string_view song = nowplaying::ExtractSongFromTitle(title);
     const std::size_t marker = FirstMarker(title);
     const std::size_t space = FirstSpace(title);

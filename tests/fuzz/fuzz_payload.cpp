@@ -11,10 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::u16string song(size / 2, u'\0');
-    for (std::size_t i = 0; i < song.size(); ++i) {
-        song[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    }
+    const std::u16string song = support::FromUtf16Le({data, size});
     static std::u16string payload;
     nowplaying::modMsn::BuildNowPlayingPayload(song, payload);
     if (support::DecodeNowPlaying(payload) != song) {

@@ -2,6 +2,8 @@
 // layouts and with any byte count, and checks the packing rules and the bounds:
 // AddressSanitizer catches a write past a field, the checks a wrong packing.
 
+#include "support/payload.h"
+#include "tests/unit/tray_fakes.h"
 #include "tray/notify_icon_data.h"
 
 #include <cstddef>
@@ -13,39 +15,6 @@
 namespace {
 
 using namespace nowplaying::tray;
-
-// A code page in which every character from U+0080 on takes two bytes (a lead byte
-// from 0x81 and a trail byte that is never zero, as in real double-byte code pages),
-// so that cuts must fall on character boundaries.
-class TwoByteCodePage final : public AnsiCodePage {
-public:
-    std::string ToAnsi(std::u16string_view text) const override
-    {
-        std::string bytes;
-        for (char16_t c : text) {
-            if (c < 0x80) {
-                bytes += static_cast<char>(c);
-            } else {
-                bytes += static_cast<char>(0x81 + (c >> 6) % 0x7E);
-                bytes += static_cast<char>(0x40 | (c & 0x3F));
-            }
-        }
-        return bytes;
-    }
-    std::u16string FromAnsi(std::string_view bytes) const override
-    {
-        std::u16string text;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const auto b = static_cast<unsigned char>(bytes[i]);
-            if (b >= 0x81 && i + 1 < bytes.size()) {
-                text += static_cast<char16_t>(((b - 0x81) << 6) | (static_cast<unsigned char>(bytes[++i]) & 0x3F));
-            } else {
-                text += static_cast<char16_t>(b);
-            }
-        }
-        return text;
-    }
-};
 
 void Check(bool condition)
 {
@@ -67,10 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RecordLayout layout = MakeRecordLayout(handleSize, unicode);
     const std::size_t fieldSize = layout.Of(field).size;
     const std::size_t n = (static_cast<std::size_t>(data[1]) << 2) % (fieldSize * 2 + 1);
-    std::u16string text;
-    for (std::size_t i = 2; i + 1 < size; i += 2) {
-        text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-    }
+    const std::u16string text = support::FromUtf16Le({data + 2, size - 2});
 
     // Exactly the field's bytes on the heap, behind a sentinel-filled copy to compare.
     std::vector<std::uint8_t> bytes(fieldSize, 0xA5);
@@ -88,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(bytes[i] == 0xA5);
     }
 
-    const TwoByteCodePage codePage;
+    // Cuts must fall on character boundaries.
+    nowplaying::tray::testing::FakeCodePage codePage;
+    codePage.doubleByte = true;
     const std::size_t ansiSize = MakeRecordLayout(handleSize, false).Of(field).size;
     std::vector<std::uint8_t> ansi(ansiSize, 0xA5);
     WriteAnsiText(text, ansi, codePage);

@@ -5,6 +5,7 @@
 //
 //   soak.exe [--minutes M]
 
+#include "support/command_line.h"
 #include "support/peers.h"
 
 #include <windows.h>
@@ -225,14 +226,9 @@ std::vector<HWND> CreateExtraWindows()
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv)
+int wmain()
 {
-    int minutes = 10;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::wstring(argv[i]) == L"--minutes") {
-            minutes = std::max(1, static_cast<int>(std::wcstol(argv[i + 1], nullptr, 10)));
-        }
-    }
+    const int minutes = std::max(1, CommandLine().Int(L"--minutes", 10));
     const long long totalUs = static_cast<long long>(minutes) * 60 * 1000 * 1000;
     std::printf("soak: %d minute(s), %d extra windows, a title change every %lu ms\n", minutes, kExtraWindows,
                 static_cast<unsigned long>(kChangeEveryMs));

@@ -1,6 +1,8 @@
 #pragma once
-// In-memory stand-ins for the platform's window list and messenger windows.
+// In-memory stand-ins for the platform's window list and messenger windows, and for
+// the song label and the sender the poll cycle drives.
 
+#include "app/poll_cycle.h"
 #include "messenger/now_playing.h"
 #include "player/window_scan.h"
 
@@ -87,6 +89,24 @@ public:
         const auto* p = static_cast<const std::uint8_t*>(lpData);
         sent.push_back({h, dwData, std::vector<std::uint8_t>(p, p + cbData)});
     }
+};
+
+class RecordingLabel final : public SongLabel {
+public:
+    std::u16string caption;
+    int writes = 0;
+    std::u16string_view Caption() const override { return caption; }
+    void SetCaption(std::u16string_view text) override
+    {
+        caption.assign(text);
+        ++writes;
+    }
+};
+
+class RecordingSender final : public SongSender {
+public:
+    std::vector<std::u16string> sent;
+    void SendNowPlaying(std::u16string_view song) override { sent.emplace_back(song); }
 };
 
 } // namespace nowplaying::testing

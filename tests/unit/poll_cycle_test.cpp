@@ -1,5 +1,8 @@
 #include "app/poll_cycle.h"
 
+#include "fake_windows.h"
+#include "support/named_row.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,35 +11,14 @@
 namespace nowplaying {
 namespace {
 
-class RecordingLabel final : public SongLabel {
-public:
-    std::u16string caption;
-    int writes = 0;
-    std::u16string_view Caption() const override { return caption; }
-    void SetCaption(std::u16string_view text) override
-    {
-        caption.assign(text);
-        ++writes;
-    }
-};
+using testing::RecordingLabel;
+using testing::RecordingSender;
 
-class RecordingSender final : public SongSender {
-public:
-    std::vector<std::u16string> sent;
-    void SendNowPlaying(std::u16string_view song) override { sent.emplace_back(song); }
-};
-
-struct TickSequence {
-    const char* name;
+struct TickSequence : support::NamedRow {
     std::vector<std::u16string> songs; // the song each tick scans
     std::vector<std::u16string> sent;  // what must be broadcast, in order
     int labelWrites;
 };
-
-void PrintTo(const TickSequence& sequence, std::ostream* os)
-{
-    *os << sequence.name;
-}
 
 class PollCycleSequence : public ::testing::TestWithParam<TickSequence> {};
 
@@ -57,15 +39,15 @@ TEST_P(PollCycleSequence, SendsOncePerChangeAndKeepsLabelCurrent)
 INSTANTIATE_TEST_SUITE_P(
     Ticks, PollCycleSequence,
     ::testing::Values(
-        TickSequence{"NoPlayer", {u"", u"", u""}, {}, 0},
-        TickSequence{"FirstSong", {u"", u"A - B", u"A - B", u"A - B"}, {u"A - B"}, 1},
-        TickSequence{"Change", {u"A", u"B", u"B"}, {u"A", u"B"}, 2},
-        TickSequence{"LetterCaseOnly", {u"song", u"Song"}, {u"song", u"Song"}, 2},
-        TickSequence{"PlayerClosed", {u"A", u"", u""}, {u"A", u""}, 2},
+        TickSequence{{"NoPlayer"}, {u"", u"", u""}, {}, 0},
+        TickSequence{{"FirstSong"}, {u"", u"A - B", u"A - B", u"A - B"}, {u"A - B"}, 1},
+        TickSequence{{"Change"}, {u"A", u"B", u"B"}, {u"A", u"B"}, 2},
+        TickSequence{{"LetterCaseOnly"}, {u"song", u"Song"}, {u"song", u"Song"}, 2},
+        TickSequence{{"PlayerClosed"}, {u"A", u"", u""}, {u"A", u""}, 2},
         // A change and a change back between two ticks is never seen.
-        TickSequence{"ChangeAndBackBetweenTicks", {u"A", u"A"}, {u"A"}, 1},
-        TickSequence{"BackToAnEarlierSong", {u"A", u"B", u"A"}, {u"A", u"B", u"A"}, 3}),
-    [](const auto& info) { return std::string(info.param.name); });
+        TickSequence{{"ChangeAndBackBetweenTicks"}, {u"A", u"A"}, {u"A"}, 1},
+        TickSequence{{"BackToAnEarlierSong"}, {u"A", u"B", u"A"}, {u"A", u"B", u"A"}, 3}),
+    support::RowName);
 
 TEST(PollCycle, LabelAndSendDecisionsAreIndependent)
 {

@@ -1,12 +1,12 @@
 #include "tray/systray.h"
 
 #include "tray_fakes.h"
+#include "support/named_row.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
-#include <ostream>
 #include <string>
 
 namespace nowplaying::tray {
@@ -24,15 +24,15 @@ struct Tray {
     RecordingOwner owner;
     std::unique_ptr<frmSystray> systray;
 
-    const ShellCall& Last() const { return platform.calls.back(); }
+    // at(): with no call at all the case fails, where back() would read past the list.
+    const ShellCall& Last() const { return platform.calls.at(platform.calls.size() - 1); }
     std::u16string LastText(TextField field) const
     {
         return ReadText(Last().Text(field), Last().unicode, platform.codePage);
     }
 };
 
-struct LoadCase {
-    const char* name;
+struct LoadCase : support::NamedRow {
     std::uint32_t version;
     std::size_t handleSize;
     bool unicode;
@@ -41,11 +41,6 @@ struct LoadCase {
     std::size_t tipChars;
     bool setVersion;
 };
-
-std::ostream& operator<<(std::ostream& out, const LoadCase& c)
-{
-    return out << c.name;
-}
 
 class LoadByVersion : public ::testing::TestWithParam<LoadCase> {};
 
@@ -61,7 +56,7 @@ TEST_P(LoadByVersion, AddsTheIconInTheChosenLayout)
                                                      : std::vector<std::uint32_t>{NOTIFY_ADD});
     const ShellCall& add = calls[0];
     EXPECT_EQ(add.unicode, c.unicode);
-    EXPECT_EQ(add.bytes.size(), c.recordBytes) << "the whole record is filled, whatever cbSize announces";
+    ASSERT_EQ(add.bytes.size(), c.recordBytes) << "the whole record is filled, whatever cbSize announces";
     EXPECT_EQ(add.Get(RecordField::cbSize), c.cbSize);
     EXPECT_EQ(add.Get(RecordField::hWnd), kWindow);
     EXPECT_EQ(add.Get(RecordField::uID), kFormIcon);
@@ -85,16 +80,16 @@ TEST_P(LoadByVersion, AddsTheIconInTheChosenLayout)
 
 INSTANTIATE_TEST_SUITE_P(
     Tray, LoadByVersion,
-    ::testing::Values(LoadCase{"Xp", kWinXp, 4, true, 936, 936, 127, true},
-                      LoadCase{"Nt4", kWinNt4, 4, true, 152, 936, 63, false},
-                      LoadCase{"Me", kWinMe, 4, false, 488, 488, 127, true},
+    ::testing::Values(LoadCase{{"Xp"}, kWinXp, 4, true, 936, 936, 127, true},
+                      LoadCase{{"Nt4"}, kWinNt4, 4, true, 152, 936, 63, false},
+                      LoadCase{{"Me"}, kWinMe, 4, false, 488, 488, 127, true},
                       // The ANSI tip keeps 127 characters; this shell reads the first 64.
-                      LoadCase{"Nineteen98", kWin98, 4, false, 88, 488, 127, false},
-                      LoadCase{"Xp64", kWinXp, 8, true, 952, 952, 127, true},
-                      LoadCase{"Nt4On64", kWinNt4, 8, true, 168, 952, 63, false},
-                      LoadCase{"MeOn64", kWinMe, 8, false, 504, 504, 127, true},
-                      LoadCase{"Nineteen98On64", kWin98, 8, false, 104, 504, 127, false}),
-    [](const auto& info) { return info.param.name; });
+                      LoadCase{{"Nineteen98"}, kWin98, 4, false, 88, 488, 127, false},
+                      LoadCase{{"Xp64"}, kWinXp, 8, true, 952, 952, 127, true},
+                      LoadCase{{"Nt4On64"}, kWinNt4, 8, true, 168, 952, 63, false},
+                      LoadCase{{"MeOn64"}, kWinMe, 8, false, 504, 504, 127, true},
+                      LoadCase{{"Nineteen98On64"}, kWin98, 8, false, 104, 504, 127, false}),
+    support::RowName);
 
 TEST(Systray, LoadTakesTheTipFromTheFileDescription)
 {
@@ -106,6 +101,7 @@ TEST(Systray, LoadTakesTheTipFromTheFileDescription)
 
         Tray plain(version);
         plain.systray->AddMenuItem(u"&About");
+        ASSERT_FALSE(plain.platform.calls.empty());
         const auto tip = plain.platform.calls[0].Text(TextField::szTip);
         if (version == kWinXp) {
             EXPECT_EQ(std::count(tip.begin(), tip.end(), 0), 256) << "the Unicode tip stays all zero";
@@ -165,16 +161,10 @@ TEST(Systray, SameIconTwiceSendsOneModify)
     EXPECT_EQ(tray.systray->IconHandle(), 0x00030077u);
 }
 
-struct BalloonCase {
-    const char* name;
+struct BalloonCase : support::NamedRow {
     std::uint32_t version;
     bool shown;
 };
-
-std::ostream& operator<<(std::ostream& out, const BalloonCase& c)
-{
-    return out << c.name;
-}
 
 class Balloons : public ::testing::TestWithParam<BalloonCase> {};
 
@@ -210,10 +200,10 @@ TEST_P(Balloons, WriteTheBalloonFieldsOnlyWhereTheShellHasThem)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tray, Balloons,
-                         ::testing::Values(BalloonCase{"Xp", kWinXp, true}, BalloonCase{"Me", kWinMe, true},
-                                           BalloonCase{"Nt4", kWinNt4, false},
-                                           BalloonCase{"Nineteen98", kWin98, false}),
-                         [](const auto& info) { return info.param.name; });
+                         ::testing::Values(BalloonCase{{"Xp"}, kWinXp, true}, BalloonCase{{"Me"}, kWinMe, true},
+                                           BalloonCase{{"Nt4"}, kWinNt4, false},
+                                           BalloonCase{{"Nineteen98"}, kWin98, false}),
+                         support::RowName);
 
 TEST(Systray, UnloadDeletesTheIconOnceAndALaterUseLoadsAgain)
 {
@@ -225,9 +215,10 @@ TEST(Systray, UnloadDeletesTheIconOnceAndALaterUseLoadsAgain)
     EXPECT_EQ(tray.Last().Get(RecordField::hWnd), kWindow);
     EXPECT_EQ(tray.platform.windowsDestroyed, 1);
     tray.systray->Unload();
-    EXPECT_EQ(tray.platform.calls.size(), 4u);
+    ASSERT_EQ(tray.platform.calls.size(), 4u);
 
     tray.systray->ShowMenu();
+    ASSERT_GT(tray.platform.calls.size(), 4u);
     EXPECT_EQ(tray.platform.calls[4].message, NOTIFY_ADD);
     EXPECT_EQ(tray.platform.windowsCreated, 2);
     tray.systray.reset();
@@ -279,19 +270,13 @@ std::string AddSequence(const std::vector<ShellCall>& calls)
     return sequence;
 }
 
-struct RefusalCase {
-    const char* name;
+struct RefusalCase : support::NamedRow {
     std::uint32_t version;
     int refusals;
     std::size_t firedBeforeRestart;
     std::vector<std::uint32_t> waits;
     std::string shell;
 };
-
-std::ostream& operator<<(std::ostream& out, const RefusalCase& c)
-{
-    return out << c.name;
-}
 
 class BusyShell : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -316,24 +301,25 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
     EXPECT_EQ(AddSequence(tray.platform.calls), c.shell);
     const auto add = std::find_if(tray.platform.calls.rbegin(), tray.platform.calls.rend(),
                                   [](const ShellCall& call) { return call.message == NOTIFY_ADD; });
+    ASSERT_NE(add, tray.platform.calls.rend());
     EXPECT_EQ(ReadText(add->Text(TextField::szTip), add->unicode, tray.platform.codePage), u"set while refused");
     EXPECT_EQ(add->Get(RecordField::hIcon), 0x00030077u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Tray, BusyShell,
-    ::testing::Values(RefusalCase{"OnceRefused", kWinXp, 1, 1, {1000}, "add- add version add version"},
-                      RefusalCase{"RefusedUntilTheRestart", kWinXp, 6, 4, {1000, 2000, 4000, 8000, 1000},
+    ::testing::Values(RefusalCase{{"OnceRefused"}, kWinXp, 1, 1, {1000}, "add- add version add version"},
+                      RefusalCase{{"RefusedUntilTheRestart"}, kWinXp, 6, 4, {1000, 2000, 4000, 8000, 1000},
                                   "add- add- add- add- add- add- add version"},
-                      RefusalCase{"RestartWhileWaiting", kWinXp, 2, 0, {1000}, "add- add- add version"},
-                      RefusalCase{"Nineteen98OnceRefused", kWin98, 1, 1, {1000}, "add- add add"}),
-    [](const auto& info) { return info.param.name; });
+                      RefusalCase{{"RestartWhileWaiting"}, kWinXp, 2, 0, {1000}, "add- add- add version"},
+                      RefusalCase{{"Nineteen98OnceRefused"}, kWin98, 1, 1, {1000}, "add- add add"}),
+    support::RowName);
 
 TEST(Systray, CallbackCodesRaiseTheirEvents)
 {
     const std::vector<std::pair<std::uint32_t, const char*>> table = {
-        {512, "3"},    {513, "1(1)"}, {514, "2(1)"}, {515, "4(1)"}, {516, "1(2)"}, {517, "2(2)"},
-        {518, "4(2)"}, {1026, "6"},   {1027, "7"},   {1028, "8"},   {1029, "9"},   {519, nullptr},
+        {512, "3"},    {513, "1 1"}, {514, "2 1"}, {515, "4 1"}, {516, "1 2"}, {517, "2 2"},
+        {518, "4 2"},  {1026, "6"},  {1027, "7"},  {1028, "8"},  {1029, "9"},  {519, nullptr},
         {520, nullptr}, {521, nullptr}, {1024, nullptr}, {1025, nullptr}, {123, nullptr}, {0, nullptr},
         {1030, nullptr}, {0xFFFF, nullptr}};
     Tray tray(kWinXp);
@@ -368,7 +354,7 @@ TEST(Systray, RightPressShowsTheMenuAndAClickReportsIndexAndKey)
     const std::vector<PopupItem> items = {{0, u"&About", false, true}, {1, u"-", true, true}, {2, u"&Exit", false, true}};
     EXPECT_EQ(tray.platform.shownItems, items);
     EXPECT_EQ(tray.platform.shownDefault, 0);
-    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"1(2)", "2(2)", "5(2,exit)"}));
+    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"1 2", "2 2", "5 2 exit"}));
 }
 
 TEST(Systray, MenuWithoutAChoiceRaisesNothing)
@@ -382,7 +368,7 @@ TEST(Systray, MenuWithoutAChoiceRaisesNothing)
 
     tray.platform.userInMenu = [] { return 1; };
     tray.systray->ShowMenu();
-    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"5(1,)"}));
+    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"5 1"}));
 }
 
 TEST(Systray, NoMenuBeforeTheFirstItem)
@@ -404,7 +390,7 @@ TEST(Systray, RemovedDefaultIsNotPassedToThePopup)
     tray.systray->EnableMenuItem(1, false);
     tray.systray->ShowMenu();
     EXPECT_EQ(tray.platform.shownDefault, std::nullopt);
-    EXPECT_EQ(tray.platform.shownItems.size(), 2u);
+    ASSERT_EQ(tray.platform.shownItems.size(), 2u);
     EXPECT_FALSE(tray.platform.shownItems[1].enabled);
 }
 
@@ -417,7 +403,7 @@ TEST(Systray, HandlerMayUnloadTheComponentFromMenuClick)
     tray.systray->ShowMenu();
     EXPECT_EQ(tray.systray, nullptr);
     EXPECT_EQ(tray.Last().message, NOTIFY_DELETE);
-    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"5(0,exit)"}));
+    EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"5 0 exit"}));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "player/window_scan.h"
 
 #include "support/allocation_counter.h"
+#include "support/named_row.h"
 #include "fake_windows.h"
 
 #include <gtest/gtest.h>
@@ -17,31 +18,10 @@ namespace {
 
 using testing::FakeWindowList;
 
-class Label final : public SongLabel {
-public:
-    std::u16string_view Caption() const override { return m_caption; }
-    void SetCaption(std::u16string_view caption) override { m_caption.assign(caption); }
-
-private:
-    std::u16string m_caption;
-};
-
-class Sender final : public SongSender {
-public:
-    void SendNowPlaying(std::u16string_view song) override { last.assign(song); }
-    std::u16string last;
-};
-
-struct Desktop {
-    const char* name;
+struct Desktop : support::NamedRow {
     int windows;     // titled candidates besides the player
     bool player;     // a player title on top
 };
-
-void PrintTo(const Desktop& desktop, std::ostream* os)
-{
-    *os << desktop.name;
-}
 
 class SteadyTick : public ::testing::TestWithParam<Desktop> {};
 
@@ -57,8 +37,8 @@ TEST_P(SteadyTick, AllocatesNothingOnceTheListIsFilled)
     }
     auto winamp = std::make_unique<modWinamp>();
     PollCycle cycle;
-    Label label;
-    Sender sender;
+    testing::RecordingLabel label;
+    testing::RecordingSender sender;
     const auto tick = [&] { cycle.Tick(winamp->GetCurrentSong(windows, 0x10), label, sender); };
 
     tick();
@@ -69,13 +49,14 @@ TEST_P(SteadyTick, AllocatesNothingOnceTheListIsFilled)
     const std::size_t allocations = testing::AllocationCount() - before;
 
     EXPECT_EQ(allocations, 0u);
-    EXPECT_EQ(sender.last, GetParam().player ? u"A Rather Long Artist Name - A Rather Long Song Title" : u"");
+    const std::u16string last = sender.sent.empty() ? u"" : sender.sent.back();
+    EXPECT_EQ(last, GetParam().player ? u"A Rather Long Artist Name - A Rather Long Song Title" : u"");
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, SteadyTick,
-                         ::testing::Values(Desktop{"PlayerAmongWindows", 200, true},
-                                           Desktop{"NoPlayer", 200, false},
-                                           Desktop{"ListFull", modWinamp::MAX_WINDOW_INDEX + 20, true}));
+                         ::testing::Values(Desktop{{"PlayerAmongWindows"}, 200, true},
+                                           Desktop{{"NoPlayer"}, 200, false},
+                                           Desktop{{"ListFull"}, modWinamp::MAX_WINDOW_INDEX + 20, true}));
 
 } // namespace
 } // namespace nowplaying

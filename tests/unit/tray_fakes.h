@@ -45,7 +45,8 @@ struct ShellCall {
 };
 
 // Characters up to U+00FF are one byte and others '?', as in a Western code page.
-// With doubleByte, characters from U+0100 take two bytes (lead 0x80 | high byte).
+// With doubleByte, every character from U+0080 on takes two bytes, a lead byte from
+// 0x81 and a trail byte that is never zero, as in real double-byte code pages.
 class FakeCodePage : public AnsiCodePage {
 public:
     bool doubleByte = false;
@@ -54,11 +55,11 @@ public:
     {
         std::string bytes;
         for (char16_t c : text) {
-            if (c <= 0xFF) {
+            if (c < (doubleByte ? 0x80 : 0x100)) {
                 bytes.push_back(static_cast<char>(c));
             } else if (doubleByte) {
-                bytes.push_back(static_cast<char>(0x80 | (c >> 8)));
-                bytes.push_back(static_cast<char>(c & 0xFF));
+                bytes.push_back(static_cast<char>(0x81 + (c >> 6) % 0x7E));
+                bytes.push_back(static_cast<char>(0x40 | (c & 0x3F)));
             } else {
                 bytes.push_back('?');
             }
@@ -70,8 +71,9 @@ public:
         std::u16string text;
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             const auto b = static_cast<unsigned char>(bytes[i]);
-            if (doubleByte && b >= 0x80 && i + 1 < bytes.size()) {
-                text.push_back(static_cast<char16_t>(((b & 0x7F) << 8) | static_cast<unsigned char>(bytes[++i])));
+            if (doubleByte && b >= 0x81 && i + 1 < bytes.size()) {
+                const auto trail = static_cast<unsigned char>(bytes[++i]);
+                text.push_back(static_cast<char16_t>(((b - 0x81) << 6) | (trail & 0x3F)));
             } else {
                 text.push_back(b);
             }
@@ -166,30 +168,43 @@ private:
     }
 };
 
-// Records the owner's events as "number(arguments)".
+// Records the owner's events as "number [button or index [key]]" and hands each to
+// onEvent: the unit tests keep them, the tray test host logs them.
 class RecordingOwner : public SystrayEvents {
 public:
     std::vector<std::string> events;
+    std::function<void(const std::string&)> onEvent = [](const std::string&) {};
     std::function<void(std::int32_t)> onMouseDown = [](std::int32_t) {};
     std::function<void(std::int32_t)> onMenuClick = [](std::int32_t) {};
 
     void SysTrayMouseDown(std::int32_t eButton) override
     {
-        events.push_back("1(" + std::to_string(eButton) + ")");
+        Record("1 " + std::to_string(eButton));
         onMouseDown(eButton);
     }
-    void SysTrayMouseUp(std::int32_t eButton) override { events.push_back("2(" + std::to_string(eButton) + ")"); }
-    void SysTrayMouseMove() override { events.push_back("3"); }
-    void SysTrayDoubleClick(std::int32_t eButton) override { events.push_back("4(" + std::to_string(eButton) + ")"); }
+    void SysTrayMouseUp(std::int32_t eButton) override { Record("2 " + std::to_string(eButton)); }
+    void SysTrayMouseMove() override { Record("3"); }
+    void SysTrayDoubleClick(std::int32_t eButton) override { Record("4 " + std::to_string(eButton)); }
     void MenuClick(std::int32_t lIndex, std::u16string_view sKey) override
     {
-        events.push_back("5(" + std::to_string(lIndex) + "," + std::string(sKey.begin(), sKey.end()) + ")");
+        std::string event = "5 " + std::to_string(lIndex);
+        if (!sKey.empty()) {
+            event.append(" ").append(sKey.begin(), sKey.end());
+        }
+        Record(event);
         onMenuClick(lIndex);
     }
-    void BalloonShow() override { events.push_back("6"); }
-    void BalloonHide() override { events.push_back("7"); }
-    void BalloonTimeOut() override { events.push_back("8"); }
-    void BalloonClicked() override { events.push_back("9"); }
+    void BalloonShow() override { Record("6"); }
+    void BalloonHide() override { Record("7"); }
+    void BalloonTimeOut() override { Record("8"); }
+    void BalloonClicked() override { Record("9"); }
+
+private:
+    void Record(const std::string& event)
+    {
+        events.push_back(event);
+        onEvent(event);
+    }
 };
 
 inline std::u16string Repeat(char16_t c, std::size_t count)

@@ -7,22 +7,19 @@
 namespace nowplaying::tray {
 namespace {
 
-std::vector<std::u16string> Captions(const TrayMenu& menu)
+// One field of every element, from index 0 to the upper bound.
+std::vector<std::u16string> Column(const TrayMenu& menu, std::u16string MenuElement::*field)
 {
-    std::vector<std::u16string> captions;
+    std::vector<std::u16string> column;
     for (std::int32_t i = 0; i <= menu.UpperBound(); ++i) {
-        captions.push_back(menu.Element(i).Caption);
+        column.push_back(menu.Element(i).*field);
     }
-    return captions;
+    return column;
 }
 
-std::vector<std::u16string> Keys(const TrayMenu& menu)
+std::vector<std::u16string> Captions(const TrayMenu& menu)
 {
-    std::vector<std::u16string> keys;
-    for (std::int32_t i = 0; i <= menu.UpperBound(); ++i) {
-        keys.push_back(menu.Element(i).Tag);
-    }
-    return keys;
+    return Column(menu, &MenuElement::Caption);
 }
 
 TrayMenu Items(std::initializer_list<std::u16string_view> captions)
@@ -76,7 +73,7 @@ TEST(TrayMenu, RemovalMovesCaptionsAndKeysButNotEnabledState)
     menu.EnableMenuItem(1, false);
     EXPECT_EQ(menu.RemoveMenuItem(1), 0);
     EXPECT_EQ(Captions(menu), (std::vector<std::u16string>{u"A", u"C", u"D"}));
-    EXPECT_EQ(Keys(menu), (std::vector<std::u16string>{u"a", u"c", u"d"}));
+    EXPECT_EQ(Column(menu, &MenuElement::Tag), (std::vector<std::u16string>{u"a", u"c", u"d"}));
     EXPECT_FALSE(menu.Element(1).Enabled) << "C took over the disabled position";
     EXPECT_TRUE(menu.Element(2).Enabled);
 

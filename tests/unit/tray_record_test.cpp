@@ -2,11 +2,11 @@
 #include "tray/shell_version.h"
 
 #include "tray_fakes.h"
+#include "support/named_row.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <ostream>
 #include "tray/overflow_error.h"
 
 namespace nowplaying::tray {
@@ -15,18 +15,12 @@ namespace {
 using testing::FakeCodePage;
 using testing::Repeat;
 
-struct VersionCase {
-    const char* name;
+struct VersionCase : support::NamedRow {
     std::uint32_t packed;
     WindowsVersion expected;
     bool unicode;
     bool balloons;
 };
-
-std::ostream& operator<<(std::ostream& out, const VersionCase& c)
-{
-    return out << c.name;
-}
 
 class Versions : public ::testing::TestWithParam<VersionCase> {};
 
@@ -46,20 +40,19 @@ TEST_P(Versions, DecodeAndChooseTheLayout)
 
 INSTANTIATE_TEST_SUITE_P(
     Tray, Versions,
-    ::testing::Values(VersionCase{"Xp", 0x0A280105, {5, 1, 0x28, 0x0A, true}, true, true},
-                      VersionCase{"Seven", 0x1DB10106, {6, 1, 0xB1, 0x1D, true}, true, true},
-                      VersionCase{"Nt4", 0x05650004, {4, 0, 0x65, 0x05, true}, true, false},
-                      VersionCase{"Nt351", 0x04213303, {3, 51, 0x21, 0x04, true}, true, false},
-                      VersionCase{"Me", 0xC0005A04, {4, 90, 0x00, 0xC0, false}, false, true},
-                      VersionCase{"Me91", 0xC0005B04, {4, 91, 0x00, 0xC0, false}, false, false},
-                      VersionCase{"Nineteen98", 0xC0000A04, {4, 10, 0x00, 0xC0, false}, false, false},
+    ::testing::Values(VersionCase{{"Xp"}, 0x0A280105, {5, 1, 0x28, 0x0A, true}, true, true},
+                      VersionCase{{"Seven"}, 0x1DB10106, {6, 1, 0xB1, 0x1D, true}, true, true},
+                      VersionCase{{"Nt4"}, 0x05650004, {4, 0, 0x65, 0x05, true}, true, false},
+                      VersionCase{{"Nt351"}, 0x04213303, {3, 51, 0x21, 0x04, true}, true, false},
+                      VersionCase{{"Me"}, 0xC0005A04, {4, 90, 0x00, 0xC0, false}, false, true},
+                      VersionCase{{"Me91"}, 0xC0005B04, {4, 91, 0x00, 0xC0, false}, false, false},
+                      VersionCase{{"Nineteen98"}, 0xC0000A04, {4, 10, 0x00, 0xC0, false}, false, false},
                       // The build high byte keeps all eight bits: at least 128 on the 95 family.
-                      VersionCase{"Ninety5", 0x83B60004, {4, 0, 0xB6, 0x83, false}, false, false},
-                      VersionCase{"TopBitOnly", 0x80FF0004, {4, 0, 0xFF, 0x80, false}, false, false}),
-    [](const auto& info) { return info.param.name; });
+                      VersionCase{{"Ninety5"}, 0x83B60004, {4, 0, 0xB6, 0x83, false}, false, false},
+                      VersionCase{{"TopBitOnly"}, 0x80FF0004, {4, 0, 0xFF, 0x80, false}, false, false}),
+    support::RowName);
 
-struct LayoutCase {
-    const char* name;
+struct LayoutCase : support::NamedRow {
     std::size_t handleSize;
     bool unicode;
     // hWnd, uID, uFlags, uCallbackMessage, hIcon, szTip, dwState, dwStateMask, szInfo,
@@ -68,11 +61,6 @@ struct LayoutCase {
     std::size_t v1Size;
     std::size_t v5Size;
 };
-
-std::ostream& operator<<(std::ostream& out, const LayoutCase& c)
-{
-    return out << c.name;
-}
 
 class Layouts : public ::testing::TestWithParam<LayoutCase> {};
 
@@ -97,11 +85,11 @@ TEST_P(Layouts, FieldsSitAtThePlatformOffsets)
 INSTANTIATE_TEST_SUITE_P(
     Tray, Layouts,
     ::testing::Values(
-        LayoutCase{"Ansi32", 4, false, {4, 8, 12, 16, 20, 24, 152, 156, 160, 416, 420, 484}, 88, 488},
-        LayoutCase{"Unicode32", 4, true, {4, 8, 12, 16, 20, 24, 280, 284, 288, 800, 804, 932}, 152, 936},
-        LayoutCase{"Ansi64", 8, false, {8, 16, 20, 24, 32, 40, 168, 172, 176, 432, 436, 500}, 104, 504},
-        LayoutCase{"Unicode64", 8, true, {8, 16, 20, 24, 32, 40, 296, 300, 304, 816, 820, 948}, 168, 952}),
-    [](const auto& info) { return info.param.name; });
+        LayoutCase{{"Ansi32"}, 4, false, {4, 8, 12, 16, 20, 24, 152, 156, 160, 416, 420, 484}, 88, 488},
+        LayoutCase{{"Unicode32"}, 4, true, {4, 8, 12, 16, 20, 24, 280, 284, 288, 800, 804, 932}, 152, 936},
+        LayoutCase{{"Ansi64"}, 8, false, {8, 16, 20, 24, 32, 40, 168, 172, 176, 432, 436, 500}, 104, 504},
+        LayoutCase{{"Unicode64"}, 8, true, {8, 16, 20, 24, 32, 40, 296, 300, 304, 816, 820, 948}, 168, 952}),
+    support::RowName);
 
 TEST(TrayRecord, IntegersAreLittleEndianAndHandlesTakeTheHandleSize)
 {
@@ -128,17 +116,11 @@ TEST(TrayRecord, CharsToBytes)
     EXPECT_THROW(CharsToBytes(0x40000000, true), OverflowError);
 }
 
-struct CopyCase {
-    const char* name;
+struct CopyCase : support::NamedRow {
     std::size_t textChars;
     std::size_t n;
     std::size_t keptChars;
 };
-
-std::ostream& operator<<(std::ostream& out, const CopyCase& c)
-{
-    return out << c.name;
-}
 
 class CopyStringToBytesBounds : public ::testing::TestWithParam<CopyCase> {};
 
@@ -165,15 +147,15 @@ TEST_P(CopyStringToBytesBounds, KeepsTextZeroFillsToNAndLeavesTheRest)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tray, CopyStringToBytesBounds,
-                         ::testing::Values(CopyCase{"Abc128", 3, 128, 3}, CopyCase{"Chars63N128", 63, 128, 63},
-                                           CopyCase{"Chars64N128", 64, 128, 63}, CopyCase{"Chars100N128", 100, 128, 63},
-                                           CopyCase{"Chars100N256", 100, 256, 100},
-                                           CopyCase{"Chars127N256", 127, 256, 127},
-                                           CopyCase{"Chars200N256", 200, 256, 127},
-                                           CopyCase{"Chars300N512", 300, 512, 255},
-                                           CopyCase{"Chars100N128Title", 100, 128, 63},
-                                           CopyCase{"EmptyClears", 0, 256, 0}, CopyCase{"NOfOne", 5, 1, 0}),
-                         [](const auto& info) { return info.param.name; });
+                         ::testing::Values(CopyCase{{"Abc128"}, 3, 128, 3}, CopyCase{{"Chars63N128"}, 63, 128, 63},
+                                           CopyCase{{"Chars64N128"}, 64, 128, 63}, CopyCase{{"Chars100N128"}, 100, 128, 63},
+                                           CopyCase{{"Chars100N256"}, 100, 256, 100},
+                                           CopyCase{{"Chars127N256"}, 127, 256, 127},
+                                           CopyCase{{"Chars200N256"}, 200, 256, 127},
+                                           CopyCase{{"Chars300N512"}, 300, 512, 255},
+                                           CopyCase{{"Chars100N128Title"}, 100, 128, 63},
+                                           CopyCase{{"EmptyClears"}, 0, 256, 0}, CopyCase{{"NOfOne"}, 5, 1, 0}),
+                         support::RowName);
 
 TEST(TrayRecord, CopyStringToBytesStaysInsideTheDestination)
 {
@@ -186,18 +168,12 @@ TEST(TrayRecord, CopyStringToBytesStaysInsideTheDestination)
     EXPECT_EQ(buffer[252], 'x');
 }
 
-struct AnsiCase {
-    const char* name;
+struct AnsiCase : support::NamedRow {
     std::u16string text;
     std::size_t fieldSize;
     bool doubleByte;
     std::string expectedText; // the bytes before the zero
 };
-
-std::ostream& operator<<(std::ostream& out, const AnsiCase& c)
-{
-    return out << c.name;
-}
 
 class AnsiFields : public ::testing::TestWithParam<AnsiCase> {};
 
@@ -208,9 +184,9 @@ TEST_P(AnsiFields, TextThenOneZeroThenSpaces)
     codePage.doubleByte = c.doubleByte;
     std::vector<std::uint8_t> field(c.fieldSize, 0xEE);
     WriteAnsiText(c.text, field, codePage);
+    ASSERT_LT(c.expectedText.size(), c.fieldSize);
     EXPECT_EQ(std::string(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(c.expectedText.size())),
               c.expectedText);
-    ASSERT_LT(c.expectedText.size(), c.fieldSize);
     EXPECT_EQ(field[c.expectedText.size()], 0);
     for (std::size_t i = c.expectedText.size() + 1; i < c.fieldSize; ++i) {
         ASSERT_EQ(field[i], ' ') << "byte " << i;
@@ -219,22 +195,22 @@ TEST_P(AnsiFields, TextThenOneZeroThenSpaces)
 
 INSTANTIATE_TEST_SUITE_P(
     Tray, AnsiFields,
-    ::testing::Values(AnsiCase{"Abc", u"abc", 128, false, "abc"}, AnsiCase{"Empty", u"", 128, false, ""},
-                      AnsiCase{"TipCutAt127", Repeat(u't', 200), 128, false, std::string(127, 't')},
-                      AnsiCase{"Tip127Fits", Repeat(u't', 127), 128, false, std::string(127, 't')},
-                      AnsiCase{"InfoCutAt255", Repeat(u'i', 300), 256, false, std::string(255, 'i')},
-                      AnsiCase{"TitleCutAt63", Repeat(u'h', 100), 64, false, std::string(63, 'h')},
-                      AnsiCase{"OutsideTheCodePage", u"Zo\u00EB \u591C", 128, false, "Zo\xEB ?"},
+    ::testing::Values(AnsiCase{{"Abc"}, u"abc", 128, false, "abc"}, AnsiCase{{"Empty"}, u"", 128, false, ""},
+                      AnsiCase{{"TipCutAt127"}, Repeat(u't', 200), 128, false, std::string(127, 't')},
+                      AnsiCase{{"Tip127Fits"}, Repeat(u't', 127), 128, false, std::string(127, 't')},
+                      AnsiCase{{"InfoCutAt255"}, Repeat(u'i', 300), 256, false, std::string(255, 'i')},
+                      AnsiCase{{"TitleCutAt63"}, Repeat(u'h', 100), 64, false, std::string(63, 'h')},
+                      AnsiCase{{"OutsideTheCodePage"}, u"Zo\u00EB \u591C", 128, false, "Zo\xEB ?"},
                       // Two bytes a character: 63 characters fill 126 bytes, the 64th would cover the zero.
-                      AnsiCase{"DoubleByteCutOnACharacter", Repeat(u'\u3042', 100), 128, true,
+                      AnsiCase{{"DoubleByteCutOnACharacter"}, Repeat(u'\u3042', 100), 128, true,
                                [] {
                                    std::string s;
                                    for (int i = 0; i < 63; ++i) {
-                                       s += "\xB0\x42";
+                                       s += "\xC4\x42";
                                    }
                                    return s;
                                }()}),
-    [](const auto& info) { return info.param.name; });
+    support::RowName);
 
 TEST(TrayRecord, ReadTextStopsAtTheFirstZero)
 {

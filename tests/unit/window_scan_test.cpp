@@ -3,6 +3,7 @@
 #include "player/title_read.h"
 
 #include "fake_windows.h"
+#include "support/named_row.h"
 
 #include <gtest/gtest.h>
 
@@ -99,16 +100,10 @@ TEST(WindowScan, NoPlayerGivesEmptySong)
 }
 
 // 1500 candidates: the list keeps the first 1001, and the player may be below them.
-struct CrowdedCase {
-    const char* name;
+struct CrowdedCase : support::NamedRow {
     std::vector<std::pair<std::size_t, std::u16string>> players; // candidate index, title
     std::u16string song;
 };
-
-void PrintTo(const CrowdedCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class CrowdedDesktop : public ::testing::TestWithParam<CrowdedCase> {};
 
@@ -134,12 +129,12 @@ TEST_P(CrowdedDesktop, ListKeeps1001AndTheLowestPlayerStillWins)
 
 INSTANTIATE_TEST_SUITE_P(
     Players, CrowdedDesktop,
-    ::testing::Values(CrowdedCase{"LastStoredThenFirstBeyond",
+    ::testing::Values(CrowdedCase{{"LastStoredThenFirstBeyond"},
                                   {{1000, u"1. Last stored - Winamp"}, {1001, u"1. Beyond - Winamp"}},
                                   u"Beyond"},
-                      CrowdedCase{"LowerOfTwoBeyond", {{1100, u"1. Higher - Winamp"}, {1499, u"1. Low - Winamp"}}, u"Low"},
-                      CrowdedCase{"EmptySongBeyond", {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
-    [](const auto& info) { return info.param.name; });
+                      CrowdedCase{{"LowerOfTwoBeyond"}, {{1100, u"1. Higher - Winamp"}, {1499, u"1. Low - Winamp"}}, u"Low"},
+                      CrowdedCase{{"EmptySongBeyond"}, {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
+    support::RowName);
 
 TEST(WindowScan, ShorterRescanForgetsEarlierEntries)
 {
@@ -178,18 +173,12 @@ std::u16string Chars(std::size_t count)
     return std::u16string(count, u'x');
 }
 
-struct TitleReadCase {
-    const char* name;
+struct TitleReadCase : support::NamedRow {
     std::vector<std::u16string> titles;
     std::u16string read;
     std::vector<std::string> calls;
     std::vector<std::string> callsNextTime; // reading the last title again
 };
-
-void PrintTo(const TitleReadCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class TitleRead : public ::testing::TestWithParam<TitleReadCase> {};
 
@@ -212,22 +201,22 @@ TEST_P(TitleRead, OneCopyWhileItFitsAndOnlyWholeTitles)
 INSTANTIATE_TEST_SUITE_P(
     Titles, TitleRead,
     ::testing::Values(
-        TitleReadCase{"Fits", {u"1. Song - Winamp"}, u"1. Song - Winamp", {"copy 512"}, {"copy 512"}},
-        TitleReadCase{"LongerThanTheBuffer", {Chars(600)}, Chars(600), {"copy 512", "length", "copy 602"},
+        TitleReadCase{{"Fits"}, {u"1. Song - Winamp"}, u"1. Song - Winamp", {"copy 512"}, {"copy 512"}},
+        TitleReadCase{{"LongerThanTheBuffer"}, {Chars(600)}, Chars(600), {"copy 512", "length", "copy 602"},
                       {"copy 602"}},
-        TitleReadCase{"LongerThanTheKeptBound", {Chars(32000)}, Chars(32000), {"copy 512", "length", "copy 32002"},
+        TitleReadCase{{"LongerThanTheKeptBound"}, {Chars(32000)}, Chars(32000), {"copy 512", "length", "copy 32002"},
                       {"copy 4096", "length", "copy 32002"}},
-        TitleReadCase{"GrowsBeforeTheSecondCopy", {Chars(600), Chars(600), Chars(700)}, Chars(700),
+        TitleReadCase{{"GrowsBeforeTheSecondCopy"}, {Chars(600), Chars(600), Chars(700)}, Chars(700),
                       {"copy 512", "length", "copy 602", "length", "copy 702"}, {"copy 702"}},
-        TitleReadCase{"ShrinksAfterAFullCopy", {Chars(600), u"1. S - Winamp"}, u"1. S - Winamp",
+        TitleReadCase{{"ShrinksAfterAFullCopy"}, {Chars(600), u"1. S - Winamp"}, u"1. S - Winamp",
                       {"copy 512", "length", "copy 15"}, {"copy 512"}},
-        TitleReadCase{"GoneAfterAFullCopy", {Chars(600), u""}, u"", {"copy 512", "length"}, {"copy 512"}},
-        TitleReadCase{"GrowsAtEveryCopy",
+        TitleReadCase{{"GoneAfterAFullCopy"}, {Chars(600), u""}, u"", {"copy 512", "length"}, {"copy 512"}},
+        TitleReadCase{{"GrowsAtEveryCopy"},
                       {Chars(600), Chars(600), Chars(700), Chars(700), Chars(800), Chars(800), Chars(900)},
                       u"",
                       {"copy 512", "length", "copy 602", "length", "copy 702", "length", "copy 802"},
                       {"copy 802", "length", "copy 902"}}),
-    [](const auto& info) { return info.param.name; });
+    support::RowName);
 
 } // namespace
 } // namespace nowplaying

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace peers {
+namespace support {
 
 inline long long NowMicroseconds()
 {
@@ -16,4 +16,4 @@ inline long long NowMicroseconds()
            counter.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
 }
 
-} // namespace peers
+} // namespace support

@@ -1,5 +1,6 @@
 #pragma once
-// The stand-in peers' few options: "--name value" pairs and bare "--flag"s.
+// The few options of the stand-ins, the tray test host and the measuring programs:
+// "--name value" pairs and bare "--flag"s.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace peers {
+namespace support {
 
 class CommandLine {
 public:
@@ -52,4 +53,4 @@ private:
     std::vector<std::wstring> m_args;
 };
 
-} // namespace peers
+} // namespace support
