@@ -4,15 +4,15 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace support {
 
 namespace {
 struct WindowSearch {
-    DWORD processId;
+    DWORD processId;          // 0: any process
     const wchar_t* className; // null: any class
     bool visibleOnly;
     std::vector<HWND> found;
@@ -24,7 +24,7 @@ BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
     DWORD owner = 0;
     GetWindowThreadProcessId(hWnd, &owner);
     wchar_t className[256];
-    if (owner == search->processId && (!search->visibleOnly || IsWindowVisible(hWnd)) &&
+    if ((search->processId == 0 || owner == search->processId) && (!search->visibleOnly || IsWindowVisible(hWnd)) &&
         (search->className == nullptr ||
          (GetClassNameW(hWnd, className, 256) > 0 && std::wstring(className) == search->className))) {
         search->found.push_back(hWnd);
@@ -56,7 +56,6 @@ int CountProcessWindows(DWORD processId)
 {
     return static_cast<int>(ProcessWindows(processId, nullptr, true).size());
 }
-
 
 SIZE ClientSize(HWND window)
 {
@@ -96,38 +95,21 @@ bool WaitForVisible(HWND window, bool visible, Clock timeout)
     return window != nullptr && WaitUntil([&] { return (IsWindowVisible(window) != FALSE) == visible; }, timeout);
 }
 
-namespace {
-struct IconSearch {
-    const wchar_t* iconClass;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectIcon(HWND child, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<IconSearch*>(lParam);
-    wchar_t className[64];
-    if (IsWindowVisible(child) && GetClassNameW(child, className, 64) > 0 &&
-        std::wstring(className) == search->iconClass) {
-        search->found.push_back(child);
-    }
-    return TRUE;
-}
-} // namespace
-
 // Wine shows notification icons as child windows of its own tray window: the X11
 // driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
 std::vector<HWND> VisibleTrayIcons()
 {
     const std::pair<const wchar_t*, const wchar_t*> trays[] = {
         {L"__winex11_standalone_tray", L"__winex11_tray_icon"}, {L"Shell_TrayWnd", L"__wine_tray_icon"}};
-    IconSearch search{nullptr, {}};
+    std::vector<HWND> icons;
     for (const auto& [trayClass, iconClass] : trays) {
         if (HWND tray = FindWindowW(trayClass, nullptr)) {
-            search.iconClass = iconClass;
-            EnumChildWindows(tray, CollectIcon, reinterpret_cast<LPARAM>(&search));
+            WindowSearch search{0, iconClass, true, {}};
+            EnumChildWindows(tray, CollectWindow, reinterpret_cast<LPARAM>(&search));
+            icons.insert(icons.end(), search.found.begin(), search.found.end());
         }
     }
-    return search.found;
+    return icons;
 }
 
 bool WaitForIconCount(std::size_t count, Clock timeout)
@@ -213,16 +195,6 @@ unsigned long XWindowOf(HWND window)
     return static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetPropW(window, L"__wine_x11_whole_window")));
 }
 
-namespace {
-// The X window that the window manager has made active; 0 when none.
-unsigned long ActiveXWindow()
-{
-    const auto answer = RunUnixShell("xprop -root _NET_ACTIVE_WINDOW", 5s);
-    const std::size_t at = answer ? answer->find("# 0x") : std::string::npos;
-    return at == std::string::npos ? 0 : std::stoul(answer->substr(at + 2), nullptr, 16);
-}
-} // namespace
-
 bool WaitForMapped(HWND window, bool mapped, Clock timeout)
 {
     const unsigned long xWindow = XWindowOf(window);
@@ -234,18 +206,7 @@ bool WaitForMapped(HWND window, bool mapped, Clock timeout)
                                          std::to_string(xWindow) +
                                          " | grep -q IsViewable; then echo yes; break; fi; sleep 0.05; done",
                                      timeout + 5s);
-    if (!answer || answer->find("yes") == std::string::npos) {
-        return false;
-    }
-    // A hidden window is gone once the window manager has given the focus to another
-    // window and Wine agrees: a menu opened before that closes when the focus moves.
-    return mapped || WaitUntil(
-                         [&] {
-                             const unsigned long active = ActiveXWindow();
-                             return active != 0 && active != xWindow &&
-                                    XWindowOf(GetForegroundWindow()) == active;
-                         },
-                         timeout);
+    return answer && answer->find("yes") != std::string::npos;
 }
 
 void ClickAt(HWND window, int button, std::optional<POINT> at)

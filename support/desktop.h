@@ -81,9 +81,8 @@ void Xdotool(const std::string& arguments);
 // The X window Wine shows a top-level window through; 0 when it is not shown through
 // Wine's X11 driver.
 unsigned long XWindowOf(HWND window);
-// Waits until the X server shows the window's X window, or until it no longer does
-// and the focus has settled on another window. Wine reports a window shown or hidden
-// before the window manager has mapped or unmapped it.
+// Waits until the X server shows (or no longer shows) the window's X window. Wine
+// reports a window shown or hidden before the window manager has mapped or unmapped it.
 bool WaitForMapped(HWND window, bool mapped, Clock timeout);
 // Clicks button (1 left, 3 right) in window, at `at` from its top-left corner or at
 // its centre, once its top-level window is mapped. The point is found from the

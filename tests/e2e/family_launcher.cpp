@@ -113,12 +113,6 @@ bool Contains(const List& list, std::string_view name)
     return std::find(std::begin(list), std::end(list), name) != std::end(list);
 }
 
-bool IsNewerThanWindows98(std::string_view name)
-{
-    return std::find_if(std::begin(pe::kNewerThanWindows98), std::end(pe::kNewerThanWindows98),
-                        [&](const char* newer) { return name == newer; }) != std::end(pe::kNewerThanWindows98);
-}
-
 // The bytes a stub must pop besides the return address; none on x86_64, where the
 // caller cleans up. Empty when the import libraries do not know the function.
 std::optional<unsigned> StackArgumentBytes([[maybe_unused]] std::string_view name)
@@ -475,7 +469,7 @@ void Launcher::OnGetProcAddress(DWORD threadId, const Stub& self, Registers& reg
     ++lookup.count;
     lookup.outcome = "passed";
     const unsigned gpaBytes = sizeof(void*) == 4 ? 8 : 0;
-    if (m_family == Family::Windows95 && IsNewerThanWindows98(name)) {
+    if (m_family == Family::Windows95 && Contains(pe::kNewerThanWindows98, name)) {
         lookup.outcome = "missing";
         Return(registers, 0, gpaBytes);
         SetLastErrorOf(threadId, kProcNotFound);
