@@ -19,11 +19,7 @@ std::size_t FirstMarker(const std::u16string& title)
 {
     const std::u16string_view marker = nowplaying::PLAYER_TITLE_MARKER;
     for (std::size_t at = 0; at + marker.size() <= title.size(); ++at) {
-        std::size_t matched = 0;
-        while (matched < marker.size() && title[at + matched] == marker[matched]) {
-            ++matched;
-        }
-        if (matched == marker.size()) {
+        if (std::u16string_view(title).substr(at, marker.size()) == marker) {
             return at;
         }
     }

@@ -74,13 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::u16string& caption = kCaptions[arg % 6];
             const std::u16string& key = kKeys[(arg >> 3) % 4];
             const bool bDefault = (arg & 0x80) != 0;
-            std::int32_t expected = 0;
             if (model.started) {
-                expected = static_cast<std::int32_t>(model.elements.size());
                 model.elements.push_back(MenuElement{});
             }
             model.started = true;
-            MenuElement& element = model.elements[static_cast<std::size_t>(expected)];
+            const auto expected = static_cast<std::int32_t>(model.elements.size()) - 1;
+            MenuElement& element = model.elements.back();
             element.Visible = true;
             element.Tag = key;
             element.Caption = caption;

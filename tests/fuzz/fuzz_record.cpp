@@ -57,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Cuts must fall on character boundaries.
     nowplaying::tray::testing::FakeCodePage codePage;
     codePage.doubleByte = true;
-    const std::size_t ansiSize = MakeRecordLayout(handleSize, false).Of(field).size;
-    std::vector<std::uint8_t> ansi(ansiSize, 0xA5);
+    std::vector<std::uint8_t> ansi(MakeRecordLayout(handleSize, false).Of(field).size, 0xA5);
     WriteAnsiText(text, ansi, codePage);
     // The field ends in one zero and spaces; the text before that zero (which may hold
     // zeros of its own) is a whole-character prefix of the text as the code page

@@ -22,16 +22,12 @@ public:
         }
         return value;
     }
+    std::uint32_t U32(std::size_t offset) const { return static_cast<std::uint32_t>(Read(offset, 4)); }
     std::optional<std::string> String(std::size_t offset) const
     {
-        std::string text;
-        for (std::size_t i = offset; i < m_bytes.size(); ++i) {
-            if (m_bytes[i] == 0) {
-                return text;
-            }
-            text += static_cast<char>(m_bytes[i]);
-        }
-        return std::nullopt;
+        const auto begin = m_bytes.begin() + static_cast<std::ptrdiff_t>(std::min(offset, m_bytes.size()));
+        const auto end = std::find(begin, m_bytes.end(), 0);
+        return end == m_bytes.end() ? std::nullopt : std::optional<std::string>(std::in_place, begin, end);
     }
 
 private:
@@ -51,14 +47,13 @@ std::optional<std::size_t> FileOffset(const std::vector<Section>& sections, std:
         const std::uint32_t size = std::max(s.virtualSize, s.rawSize);
         if (rva >= s.virtualAddress && rva < static_cast<std::uint64_t>(s.virtualAddress) + size) {
             const std::uint64_t offset = rva - s.virtualAddress;
-            if (offset >= s.rawSize) {
-                return std::nullopt;
-            }
-            return s.rawOffset + offset;
+            return offset < s.rawSize ? std::optional<std::size_t>(s.rawOffset + offset) : std::nullopt;
         }
     }
     return std::nullopt;
 }
+
+} // namespace
 
 std::string Upper(std::string text)
 {
@@ -66,8 +61,6 @@ std::string Upper(std::string text)
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return text;
 }
-
-} // namespace
 
 std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
 {
@@ -92,7 +85,7 @@ std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
         return std::nullopt;
     }
     image.is64 = magic == 0x20B;
-    image.timeStamp = static_cast<std::uint32_t>(r.Read(coff + 4, 4));
+    image.timeStamp = r.U32(coff + 4);
     const std::size_t directories = optional + (image.is64 ? 112 : 96);
     if (optionalSize < (directories - optional) + 16) {
         return std::nullopt;
@@ -107,8 +100,7 @@ std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
         if (!r.Has(at, 40)) {
             return std::nullopt;
         }
-        sections.push_back({static_cast<std::uint32_t>(r.Read(at + 12, 4)), static_cast<std::uint32_t>(r.Read(at + 8, 4)),
-                            static_cast<std::uint32_t>(r.Read(at + 20, 4)), static_cast<std::uint32_t>(r.Read(at + 16, 4))});
+        sections.push_back({r.U32(at + 12), r.U32(at + 8), r.U32(at + 20), r.U32(at + 16)});
     }
     if (importRva == 0) {
         return image;

@@ -23,6 +23,9 @@ inline constexpr std::uint16_t kHighEntropyVa = 0x0020;
 inline constexpr std::uint16_t kDynamicBase = 0x0040;
 inline constexpr std::uint16_t kNxCompat = 0x0100;
 
+// The text in upper case, as the DLL names of Image::imports.
+std::string Upper(std::string text);
+
 // Empty when the bytes are not a well-formed PE image.
 std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes);
 

@@ -9,9 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
@@ -40,10 +40,7 @@ std::map<std::string, std::set<std::string>> LoadExportLists()
     std::map<std::string, std::set<std::string>> lists;
     std::ifstream win95(g_sourceDir + "/tests/pe/win95_exports.txt");
     for (std::string dll, name; win95 >> dll >> name;) {
-        for (char& c : dll) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-        lists[dll + ".DLL"].insert(name);
+        lists[pe::Upper(dll) + ".DLL"].insert(name);
     }
     std::ifstream msvcrt(g_sourceDir + "/tests/pe/msvcrt_w98.txt");
     for (std::string name; msvcrt >> name;) {
@@ -52,31 +49,27 @@ std::map<std::string, std::set<std::string>> LoadExportLists()
     return lists;
 }
 
-struct Executable {
-    std::vector<std::uint8_t> bytes;
-    pe::Image image;
-};
+// Runs check on each executable, within a trace of its path; one that is not a
+// readable PE image fails the case.
+using Check = std::function<void(const std::string& path, const std::vector<std::uint8_t>& bytes, const pe::Image&)>;
 
-std::optional<Executable> LoadOrFail(const std::string& path)
+void ForEachExecutable(const Check& check)
 {
-    std::ifstream file(path, std::ios::binary);
-    Executable executable{{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}, {}};
-    const auto image = pe::Parse(executable.bytes);
-    EXPECT_TRUE(image.has_value()) << path << " is not a readable PE image";
-    if (!image) {
-        return std::nullopt;
+    for (const auto& path : g_executables) {
+        SCOPED_TRACE(path);
+        std::ifstream file(path, std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        const auto image = pe::Parse(bytes);
+        EXPECT_TRUE(image.has_value()) << path << " is not a readable PE image";
+        if (image) {
+            check(path, bytes, *image);
+        }
     }
-    executable.image = *image;
-    return executable;
 }
 
 TEST(ExecutableHeader, AslrDepAndNothingOfTheBuildMachine)
 {
-    for (const auto& path : g_executables) {
-        SCOPED_TRACE(path);
-        const auto executable = LoadOrFail(path);
-        ASSERT_TRUE(executable);
-        const pe::Image& image = executable->image;
+    ForEachExecutable([](const std::string&, const std::vector<std::uint8_t>& bytes, const pe::Image& image) {
         EXPECT_TRUE(image.dllCharacteristics & pe::kDynamicBase) << "ASLR (dynamic base) is off";
         EXPECT_TRUE(image.dllCharacteristics & pe::kNxCompat) << "DEP (NX compatible) is off";
         if (image.is64) {
@@ -84,9 +77,9 @@ TEST(ExecutableHeader, AslrDepAndNothingOfTheBuildMachine)
         }
         // Two builds of one commit must be the same file, wherever and whenever made.
         EXPECT_EQ(image.timeStamp, 0u) << "the linker wrote the time of the build";
-        const std::string text(executable->bytes.begin(), executable->bytes.end());
+        const std::string text(bytes.begin(), bytes.end());
         EXPECT_EQ(text.find(g_sourceDir), std::string::npos) << "the image holds the path " << g_sourceDir;
-    }
+    });
 }
 
 TEST(ExecutableImports, SystemDllsOnlyAndNothingWindows95Lacks)
@@ -100,19 +93,16 @@ TEST(ExecutableImports, SystemDllsOnlyAndNothingWindows95Lacks)
                 << newer << " is hidden as newer than Windows 98, yet " << dll << " exports it on Windows 95";
         }
     }
-    for (const auto& path : g_executables) {
-        SCOPED_TRACE(path);
-        const auto executable = LoadOrFail(path);
-        ASSERT_TRUE(executable);
+    ForEachExecutable([&lists](const std::string& path, const std::vector<std::uint8_t>&, const pe::Image& image) {
         std::printf("%s imports:\n", path.c_str());
-        for (const auto& [dll, functions] : executable->image.imports) {
+        for (const auto& [dll, functions] : image.imports) {
             std::printf("  %s (%zu):", dll.c_str(), functions.size());
             for (const auto& function : functions) {
                 std::printf(" %s", function.c_str());
             }
             std::printf("\n");
             EXPECT_TRUE(kSystemDlls.count(dll)) << dll << " is not a system DLL";
-            if (executable->image.is64) {
+            if (image.is64) {
                 continue; // 64-bit Windows has everything the lists hold
             }
             const auto list = lists.find(dll);
@@ -126,7 +116,7 @@ TEST(ExecutableImports, SystemDllsOnlyAndNothingWindows95Lacks)
                     << dll << "!" << function << " belongs to the wide start-up";
             }
         }
-    }
+    });
 }
 
 TEST(PeReader, RejectsMalformedImages)

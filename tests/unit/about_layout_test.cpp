@@ -1,23 +1,21 @@
 #include "app/about_layout.h"
 
+#include "support/named_row.h"
+
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 
 namespace nowplaying {
 namespace {
 
-struct ExpectedLayout {
+struct ExpectedLayout : support::NamedRow {
     int dpi;
     PixelSize client;
     // In the order of ABOUT_CONTROLS: lbl1, lbl2, cmdOk, lblSong, lbl3.
     std::array<PixelRect, 5> controls;
 };
-
-void PrintTo(const ExpectedLayout& layout, std::ostream* os)
-{
-    *os << layout.dpi << " DPI";
-}
 
 class AboutLayoutAtDpi : public ::testing::TestWithParam<ExpectedLayout> {};
 
@@ -35,28 +33,14 @@ TEST_P(AboutLayoutAtDpi, ClientAndControlRectangles)
 // At 120 and 144 DPI edges fall on quarters and halves; halves round up.
 INSTANTIATE_TEST_SUITE_P(
     Layouts, AboutLayoutAtDpi,
-    ::testing::Values(ExpectedLayout{96,
-                                     {329, 152},
-                                     {{{16, 16, 313, 33},
-                                       {16, 32, 313, 49},
-                                       {120, 112, 209, 137},
-                                       {8, 80, 321, 97},
-                                       {8, 64, 321, 81}}}},
-                      ExpectedLayout{120,
-                                     {411, 190},
-                                     {{{20, 20, 391, 41},
-                                       {20, 40, 391, 61},
-                                       {150, 140, 261, 171},
-                                       {10, 100, 401, 121},
-                                       {10, 80, 401, 101}}}},
-                      ExpectedLayout{144,
-                                     {494, 228},
-                                     {{{24, 24, 470, 50},
-                                       {24, 48, 470, 74},
-                                       {180, 168, 314, 206},
-                                       {12, 120, 482, 146},
-                                       {12, 96, 482, 122}}}}),
-    [](const auto& info) { return std::to_string(info.param.dpi) + "dpi"; });
+    ::testing::Values(
+        ExpectedLayout{{"96dpi"}, 96, {329, 152},
+            {{{16, 16, 313, 33}, {16, 32, 313, 49}, {120, 112, 209, 137}, {8, 80, 321, 97}, {8, 64, 321, 81}}}},
+        ExpectedLayout{{"120dpi"}, 120, {411, 190},
+            {{{20, 20, 391, 41}, {20, 40, 391, 61}, {150, 140, 261, 171}, {10, 100, 401, 121}, {10, 80, 401, 101}}}},
+        ExpectedLayout{{"144dpi"}, 144, {494, 228},
+            {{{24, 24, 470, 50}, {24, 48, 470, 74}, {180, 168, 314, 206}, {12, 120, 482, 146}, {12, 96, 482, 122}}}}),
+    support::RowName);
 
 TEST(TwipsToPixels, RoundsToNearestWithHalvesAwayFromZero)
 {
@@ -83,9 +67,8 @@ TEST(AboutLayout, CentredControlsStayCentredAtEveryDpi)
         const PixelSize client = AboutClientSize(dpi);
         for (const AboutControl& control : ABOUT_CONTROLS) {
             const PixelRect rect = ToPixels(control.twips, dpi);
-            const int leftMargin = rect.left;
             const int rightMargin = client.width - rect.right;
-            EXPECT_LE(std::abs(leftMargin - rightMargin), 1) << "control " << control.id << " at " << dpi;
+            EXPECT_LE(std::abs(rect.left - rightMargin), 1) << "control " << control.id << " at " << dpi;
             EXPECT_GT(rect.Width(), 0);
             EXPECT_LE(rect.bottom, client.height);
         }

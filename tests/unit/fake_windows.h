@@ -6,6 +6,7 @@
 #include "messenger/now_playing.h"
 #include "player/window_scan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,13 +50,9 @@ public:
 private:
     const FakeWindow& Find(WindowHandle h) const
     {
-        for (const auto& w : windows) {
-            if (w.handle == h) {
-                return w;
-            }
-        }
         static const FakeWindow none{0, 0, {}};
-        return none;
+        const auto found = std::find_if(windows.begin(), windows.end(), [h](const auto& w) { return w.handle == h; });
+        return found == windows.end() ? none : *found;
     }
 };
 
@@ -74,15 +71,11 @@ public:
     WindowHandle FindNext(WindowHandle after) override
     {
         ++searches;
-        if (after == 0) {
-            return handles.empty() ? 0 : handles.front();
+        auto next = after == 0 ? handles.begin() : std::find(handles.begin(), handles.end(), after);
+        if (after != 0 && next != handles.end()) {
+            ++next;
         }
-        for (std::size_t i = 0; i + 1 < handles.size(); ++i) {
-            if (handles[i] == after) {
-                return handles[i + 1];
-            }
-        }
-        return 0;
+        return next == handles.end() ? 0 : *next;
     }
     void Send(WindowHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) override
     {

@@ -66,9 +66,7 @@ TEST(Payload, ByteExactForAbc)
 // compare decoded songs instead of spelling the frame out.
 TEST(Payload, SongIsInsertedUnchanged)
 {
-    for (std::u16string_view song : {std::u16string_view(u""), std::u16string_view(u"a\\0b"),
-                                     std::u16string_view(u"\\"), std::u16string_view(u"夜明け 🎵"),
-                                     std::u16string_view(u" x ")}) {
+    for (std::u16string_view song : {u"", u"a\\0b", u"\\", u"夜明け 🎵", u" x "}) {
         const std::vector<std::uint8_t> expected = Expected(Utf16LeBytes(song));
         EXPECT_EQ(PayloadBytes(song), expected);
         EXPECT_EQ(support::DecodeNowPlaying(expected), std::u16string(song));
@@ -93,21 +91,14 @@ TEST(Payload, ReusedBufferHoldsOnlyTheNewPayload)
     EXPECT_EQ(buffer, modMsn::BuildNowPlayingPayload(u"abc"));
 }
 
-struct ReceiverCase {
-    std::vector<WindowHandle> receivers;
-};
+using Handles = std::vector<WindowHandle>;
 
-void PrintTo(const ReceiverCase& receivers, std::ostream* os)
-{
-    *os << receivers.receivers.size() << " receivers";
-}
-
-class SendLoop : public ::testing::TestWithParam<ReceiverCase> {};
+class SendLoop : public ::testing::TestWithParam<Handles> {};
 
 TEST_P(SendLoop, EachReceiverGetsTheSameMessageOnceInSearchOrder)
 {
     FakeMessengers messengers;
-    messengers.handles = GetParam().receivers;
+    messengers.handles = GetParam();
     modMsn::SendNowPlaying(messengers, u"abc");
 
     ASSERT_EQ(messengers.sent.size(), messengers.handles.size());
@@ -121,9 +112,7 @@ TEST_P(SendLoop, EachReceiverGetsTheSameMessageOnceInSearchOrder)
 
 // A handle with its top bit set is an ordinary handle and gets the message too.
 INSTANTIATE_TEST_SUITE_P(Receivers, SendLoop,
-                         ::testing::Values(ReceiverCase{{}}, ReceiverCase{{0x10}},
-                                           ReceiverCase{{0x10, 0x20}},
-                                           ReceiverCase{{0x80000010u, 0x20}}));
+                         ::testing::Values(Handles{}, Handles{0x10}, Handles{0x10, 0x20}, Handles{0x80000010u, 0x20}));
 
 } // namespace
 } // namespace nowplaying

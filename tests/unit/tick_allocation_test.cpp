@@ -46,9 +46,7 @@ TEST_P(SteadyTick, AllocatesNothingOnceTheListIsFilled)
     for (int i = 0; i < 5; ++i) {
         tick();
     }
-    const std::size_t allocations = testing::AllocationCount() - before;
-
-    EXPECT_EQ(allocations, 0u);
+    EXPECT_EQ(testing::AllocationCount() - before, 0u);
     const std::u16string last = sender.sent.empty() ? u"" : sender.sent.back();
     EXPECT_EQ(last, GetParam().player ? u"A Rather Long Artist Name - A Rather Long Song Title" : u"");
 }

@@ -17,11 +17,6 @@ std::vector<std::u16string> Column(const TrayMenu& menu, std::u16string MenuElem
     return column;
 }
 
-std::vector<std::u16string> Captions(const TrayMenu& menu)
-{
-    return Column(menu, &MenuElement::Caption);
-}
-
 TrayMenu Items(std::initializer_list<std::u16string_view> captions)
 {
     TrayMenu menu;
@@ -39,8 +34,8 @@ TEST(TrayMenu, OwnersThreeItemsPopUpWithTheFirstInBold)
     EXPECT_EQ(menu.AddMenuItem(u"&About", u"about"), 0);
     EXPECT_EQ(menu.AddMenuItem(u"-"), 1);
     EXPECT_EQ(menu.AddMenuItem(u"&Exit", u"exit"), 2);
-    const std::vector<PopupItem> expected = {{0, u"&About", false, true}, {1, u"-", true, true}, {2, u"&Exit", false, true}};
-    EXPECT_EQ(menu.PopupItems(), expected);
+    EXPECT_EQ(menu.PopupItems(),
+              (std::vector<PopupItem>{{0, u"&About", false, true}, {1, u"-", true, true}, {2, u"&Exit", false, true}}));
     EXPECT_EQ(menu.PopupDefault(), 0);
     EXPECT_EQ(menu.Element(1).Tag, u"");
 }
@@ -56,9 +51,7 @@ TEST(TrayMenu, BeforeTheFirstItemThereIsNothingToPopUp)
 
 TEST(TrayMenu, DefaultIndex)
 {
-    TrayMenu menu;
-    menu.AddMenuItem(u"A");
-    menu.AddMenuItem(u"B");
+    TrayMenu menu = Items({u"A", u"B"});
     EXPECT_EQ(menu.AddMenuItem(u"C", u"c", true), 2);
     EXPECT_EQ(menu.DefaultMenuIndex(), 2);
     for (const auto& [written, expected] : {std::pair{1, 1}, {7, 0}, {-1, 0}, {3, 0}, {2, 2}}) {
@@ -72,13 +65,13 @@ TEST(TrayMenu, RemovalMovesCaptionsAndKeysButNotEnabledState)
     TrayMenu menu = Items({u"A", u"B", u"C", u"D"});
     menu.EnableMenuItem(1, false);
     EXPECT_EQ(menu.RemoveMenuItem(1), 0);
-    EXPECT_EQ(Captions(menu), (std::vector<std::u16string>{u"A", u"C", u"D"}));
+    EXPECT_EQ(Column(menu, &MenuElement::Caption), (std::vector<std::u16string>{u"A", u"C", u"D"}));
     EXPECT_EQ(Column(menu, &MenuElement::Tag), (std::vector<std::u16string>{u"a", u"c", u"d"}));
     EXPECT_FALSE(menu.Element(1).Enabled) << "C took over the disabled position";
     EXPECT_TRUE(menu.Element(2).Enabled);
 
     EXPECT_EQ(menu.RemoveMenuItem(2), 0);
-    EXPECT_EQ(Captions(menu), (std::vector<std::u16string>{u"A", u"C"}));
+    EXPECT_EQ(Column(menu, &MenuElement::Caption), (std::vector<std::u16string>{u"A", u"C"}));
 }
 
 TEST(TrayMenu, RemovingElementZeroOnlyBlanksIt)
@@ -86,7 +79,7 @@ TEST(TrayMenu, RemovingElementZeroOnlyBlanksIt)
     TrayMenu menu = Items({u"A", u"B"});
     menu.EnableMenuItem(0, false);
     EXPECT_EQ(menu.RemoveMenuItem(0), 0);
-    EXPECT_EQ(Captions(menu), (std::vector<std::u16string>{u"", u"B"}));
+    EXPECT_EQ(Column(menu, &MenuElement::Caption), (std::vector<std::u16string>{u"", u"B"}));
     EXPECT_EQ(menu.Element(0).Tag, u"a");
     EXPECT_FALSE(menu.Element(0).Enabled);
     EXPECT_EQ(menu.AddMenuItem(u"C"), 2);
@@ -99,7 +92,7 @@ TEST(TrayMenu, IndicesOutsideTheArrayChangeNothing)
         EXPECT_EQ(menu.RemoveMenuItem(index), 0);
         menu.EnableMenuItem(index, false);
     }
-    EXPECT_EQ(Captions(menu), (std::vector<std::u16string>{u"A", u"B", u"C"}));
+    EXPECT_EQ(Column(menu, &MenuElement::Caption), (std::vector<std::u16string>{u"A", u"B", u"C"}));
     for (std::int32_t i = 0; i <= 2; ++i) {
         EXPECT_TRUE(menu.Element(i).Enabled) << "new items start enabled";
     }

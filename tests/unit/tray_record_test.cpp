@@ -146,26 +146,22 @@ TEST_P(CopyStringToBytesBounds, KeepsTextZeroFillsToNAndLeavesTheRest)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tray, CopyStringToBytesBounds,
-                         ::testing::Values(CopyCase{{"Abc128"}, 3, 128, 3}, CopyCase{{"Chars63N128"}, 63, 128, 63},
-                                           CopyCase{{"Chars64N128"}, 64, 128, 63}, CopyCase{{"Chars100N128"}, 100, 128, 63},
-                                           CopyCase{{"Chars100N256"}, 100, 256, 100},
-                                           CopyCase{{"Chars127N256"}, 127, 256, 127},
-                                           CopyCase{{"Chars200N256"}, 200, 256, 127},
-                                           CopyCase{{"Chars300N512"}, 300, 512, 255},
-                                           CopyCase{{"Chars100N128Title"}, 100, 128, 63},
-                                           CopyCase{{"EmptyClears"}, 0, 256, 0}, CopyCase{{"NOfOne"}, 5, 1, 0}),
-                         support::RowName);
+INSTANTIATE_TEST_SUITE_P(
+    Tray, CopyStringToBytesBounds,
+    ::testing::Values(CopyCase{{"Abc128"}, 3, 128, 3}, CopyCase{{"Chars63N128"}, 63, 128, 63},
+                      CopyCase{{"Chars64N128"}, 64, 128, 63}, CopyCase{{"Chars100N128"}, 100, 128, 63},
+                      CopyCase{{"Chars100N256"}, 100, 256, 100}, CopyCase{{"Chars127N256"}, 127, 256, 127},
+                      CopyCase{{"Chars200N256"}, 200, 256, 127}, CopyCase{{"Chars300N512"}, 300, 512, 255},
+                      CopyCase{{"Chars100N128Title"}, 100, 128, 63}, CopyCase{{"EmptyClears"}, 0, 256, 0},
+                      CopyCase{{"NOfOne"}, 5, 1, 0}),
+    support::RowName);
 
 TEST(TrayRecord, CopyStringToBytesStaysInsideTheDestination)
 {
     std::vector<std::uint8_t> buffer(300, 0xEE);
     CopyStringToBytes(Repeat(u'x', 400), std::span<std::uint8_t>(buffer).first(256), 512);
-    EXPECT_EQ(buffer[253], 0);
-    EXPECT_EQ(buffer[254], 0);
-    EXPECT_EQ(buffer[255], 0);
-    EXPECT_EQ(buffer[256], 0xEE);
-    EXPECT_EQ(buffer[252], 'x');
+    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin() + 252, buffer.begin() + 257),
+              (std::vector<std::uint8_t>{'x', 0, 0, 0, 0xEE}));
 }
 
 struct AnsiCase : support::NamedRow {
@@ -215,12 +211,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TrayRecord, ReadTextStopsAtTheFirstZero)
 {
     FakeCodePage codePage;
-    const std::vector<std::uint8_t> ansi = {'t', 'i', 'p', 0, ' ', ' '};
-    EXPECT_EQ(ReadText(ansi, false, codePage), u"tip");
-    const std::vector<std::uint8_t> wide = {'t', 0, 0x42, 0x30, 0, 0, 'x', 0};
-    EXPECT_EQ(ReadText(wide, true, codePage), u"t\u3042");
-    const std::vector<std::uint8_t> full = {'a', 0, 'b', 0};
-    EXPECT_EQ(ReadText(full, true, codePage), u"ab") << "a field without a zero is read whole";
+    EXPECT_EQ(ReadText(std::vector<std::uint8_t>{'t', 'i', 'p', 0, ' ', ' '}, false, codePage), u"tip");
+    EXPECT_EQ(ReadText(std::vector<std::uint8_t>{'t', 0, 0x42, 0x30, 0, 0, 'x', 0}, true, codePage), u"t\u3042");
+    EXPECT_EQ(ReadText(std::vector<std::uint8_t>{'a', 0, 'b', 0}, true, codePage), u"ab")
+        << "a field without a zero is read whole";
 }
 
 } // namespace

@@ -98,13 +98,10 @@ TEST(VersionResource, LaterStringTablesAreSearched)
 
 TEST(VersionResource, MalformedBlocksYieldNothing)
 {
-    const Bytes block =
-        VersionInfo({Node(u"040904b0", {}, 0, true, {String(u"FileDescription", u"description")})});
+    const Bytes block = VersionInfo({Node(u"040904b0", {}, 0, true, {String(u"FileDescription", u"description")})});
     for (std::size_t size = 0; size < block.size(); ++size) {
-        ASSERT_EQ(FindVersionString(Bytes(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size)),
-                                    u"FileDescription"),
-                  u"")
-            << "cut to " << size << " bytes";
+        const Bytes cut(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size));
+        ASSERT_EQ(FindVersionString(cut, u"FileDescription"), u"") << "cut to " << size << " bytes";
     }
     // One word overwritten anywhere: the lengths may now point past the block. The
     // result is nothing, or the description with at most that one unit changed or added.
@@ -118,10 +115,9 @@ TEST(VersionResource, MalformedBlocksYieldNothing)
                 // An overwritten terminator lets the unit itself follow the description.
                 const std::u16string expected = u"description";
                 ASSERT_TRUE(found.size() == 11u || found.size() == 12u) << "word at " << offset;
-                ASSERT_LE(std::inner_product(expected.begin(), expected.end(), found.begin(), found.size() - 11,
-                                             std::plus<>(), std::not_equal_to<>()),
-                          1u)
-                    << "word at " << offset;
+                const std::size_t changed = std::inner_product(expected.begin(), expected.end(), found.begin(),
+                                                               found.size() - 11, std::plus<>(), std::not_equal_to<>());
+                ASSERT_LE(changed, 1u) << "word at " << offset;
             }
         }
     }

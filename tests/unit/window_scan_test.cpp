@@ -17,21 +17,13 @@ namespace {
 
 using testing::FakeWindowList;
 
-struct CutCase {
-    std::u16string title;
-    std::u16string song;
-};
-
-void PrintTo(const CutCase& cut, std::ostream* os)
-{
-    *os << ::testing::PrintToString(cut.title);
-}
+using CutCase = std::pair<std::u16string, std::u16string>; // title, song
 
 class CuttingRule : public ::testing::TestWithParam<CutCase> {};
 
 TEST_P(CuttingRule, CutsBetweenFirstSpaceAndMarker)
 {
-    EXPECT_EQ(ExtractSongFromTitle(GetParam().title), GetParam().song);
+    EXPECT_EQ(ExtractSongFromTitle(GetParam().first), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,36 +55,36 @@ TEST(CandidateWindow, NeedsBothVisibleAndBorder)
     EXPECT_FALSE(IsCandidateWindow(0));          // style unreadable
 }
 
-TEST(WindowScan, LowestMatchingWindowInZOrderWins)
-{
+class WindowScan : public ::testing::Test {
+protected:
     FakeWindowList list;
+    modWinamp scanner;
+};
+
+TEST_F(WindowScan, LowestMatchingWindowInZOrderWins)
+{
     list.Add(u"1. Top - Winamp");
     list.Add(u"Editor");
     list.Add(u"2. Bottom - Winamp");
-    modWinamp scanner;
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"Bottom");
     EXPECT_EQ(scanner.WindowCount(), 3);
 }
 
-TEST(WindowScan, SkipsOwnHiddenBorderlessAndUntitledWindows)
+TEST_F(WindowScan, SkipsOwnHiddenBorderlessAndUntitledWindows)
 {
-    FakeWindowList list;
     list.Add(u"1. Visible - Winamp");
     list.Add(u"1. Hidden - Winamp", 0x00C00000);
     list.Add(u"1. Borderless - Winamp", 0x10000000);
     list.Add(u"");
     list.Add(u"1. Own - Winamp");
     const WindowHandle own = list.windows.back().handle;
-    modWinamp scanner;
     EXPECT_EQ(scanner.GetCurrentSong(list, own), u"Visible");
     ASSERT_EQ(scanner.WindowCount(), 1);
     EXPECT_EQ(scanner.Entry(0).hWindow, list.windows.front().handle);
 }
 
-TEST(WindowScan, NoPlayerGivesEmptySong)
+TEST_F(WindowScan, NoPlayerGivesEmptySong)
 {
-    FakeWindowList list;
-    modWinamp scanner;
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"");
     list.Add(u"Winamp 5.08");
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"");
@@ -105,18 +97,16 @@ struct CrowdedCase : support::NamedRow {
     std::u16string song;
 };
 
-class CrowdedDesktop : public ::testing::TestWithParam<CrowdedCase> {};
+class CrowdedDesktop : public WindowScan, public ::testing::WithParamInterface<CrowdedCase> {};
 
 TEST_P(CrowdedDesktop, ListKeeps1001AndTheLowestPlayerStillWins)
 {
-    FakeWindowList list;
     for (int i = 0; i < 1500; ++i) {
         list.Add(u"Window " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)));
     }
     for (const auto& [index, title] : GetParam().players) {
         list.windows[index].title = title;
     }
-    modWinamp scanner;
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), GetParam().song);
     EXPECT_EQ(scanner.WindowCount(), modWinamp::MAX_WINDOW_INDEX + 1);
     EXPECT_EQ(scanner.Entry(modWinamp::MAX_WINDOW_INDEX).sWindowTitle, list.windows[1000].title);
@@ -129,19 +119,17 @@ TEST_P(CrowdedDesktop, ListKeeps1001AndTheLowestPlayerStillWins)
 
 INSTANTIATE_TEST_SUITE_P(
     Players, CrowdedDesktop,
-    ::testing::Values(CrowdedCase{{"LastStoredThenFirstBeyond"},
-                                  {{1000, u"1. Last stored - Winamp"}, {1001, u"1. Beyond - Winamp"}},
-                                  u"Beyond"},
-                      CrowdedCase{{"LowerOfTwoBeyond"}, {{1100, u"1. Higher - Winamp"}, {1499, u"1. Low - Winamp"}}, u"Low"},
-                      CrowdedCase{{"EmptySongBeyond"}, {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
+    ::testing::Values(
+        CrowdedCase{{"LastStoredThenFirstBeyond"},
+                    {{1000, u"1. Last stored - Winamp"}, {1001, u"1. Beyond - Winamp"}}, u"Beyond"},
+        CrowdedCase{{"LowerOfTwoBeyond"}, {{1100, u"1. Higher - Winamp"}, {1499, u"1. Low - Winamp"}}, u"Low"},
+        CrowdedCase{{"EmptySongBeyond"}, {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
     support::RowName);
 
-TEST(WindowScan, ShorterRescanForgetsEarlierEntries)
+TEST_F(WindowScan, ShorterRescanForgetsEarlierEntries)
 {
-    FakeWindowList list;
     list.Add(u"Editor");
     list.Add(u"1. Old - Winamp");
-    modWinamp scanner;
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"Old");
     list.windows.pop_back();
     EXPECT_EQ(scanner.GetCurrentSong(list, 0), u"");
