@@ -260,18 +260,18 @@ HWND VisibleMenuWindow(DWORD processId)
 
 HWND OpenTrayMenu(HWND icon, DWORD processId)
 {
-    HWND menu = nullptr;
-    const auto opened = [&](Clock timeout) {
-        return WaitUntil([&] { return (menu = VisibleMenuWindow(processId)) != nullptr; }, timeout);
-    };
-    ClickAt(icon, 3);
-    // Right after a window of its was hidden, Wine's tray can drop a press before it
-    // reaches the icon's owner (no menu is even asked for): one more click then.
-    if (!opened(2s)) {
-        std::printf("the right-click opened no menu in 2 s; clicking once more\n");
-        ClickAt(icon, 3);
-        opened(kReact);
+    // A press on the icon within the double-click time of the last one is a double
+    // click, which opens no menu: that time must have passed since the last right-click.
+    static long long lastRightClickUs = 0;
+    const long long sinceUs = NowMicroseconds() - lastRightClickUs;
+    const long long doubleClickUs = static_cast<long long>(GetDoubleClickTime()) * 1000;
+    if (sinceUs < doubleClickUs) {
+        Sleep(static_cast<DWORD>((doubleClickUs - sinceUs) / 1000 + 1));
     }
+    ClickAt(icon, 3);
+    lastRightClickUs = NowMicroseconds();
+    HWND menu = nullptr;
+    WaitUntil([&] { return (menu = VisibleMenuWindow(processId)) != nullptr; }, kReact);
     EXPECT_NE(menu, nullptr) << "the right-click on the icon opened no menu";
     return menu;
 }
