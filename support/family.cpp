@@ -26,13 +26,15 @@ Launch ProgramLaunch()
     return length == 1 && value[0] == L'1' ? Launch::Family95 : Launch::Direct;
 }
 
-std::wstring LaunchCommandLine(const std::wstring& program, Launch launch, const std::wstring& countsPath)
+std::wstring LaunchCommandLine(const std::wstring& program, Launch launch, const std::wstring& countsPath,
+                               const std::wstring& failing)
 {
     if (launch == Launch::Direct) {
         return program;
     }
     return L"\"" + BinDir() + L"\\family_launcher.exe\" --family " + (launch == Launch::Family95 ? L"95" : L"nt") +
-           (countsPath.empty() ? L"" : L" --counts \"" + countsPath + L"\"") + L" " + program;
+           (countsPath.empty() ? L"" : L" --counts \"" + countsPath + L"\"") +
+           (failing.empty() ? L"" : L" --fail " + failing) + L" " + program;
 }
 
 std::map<std::string, std::pair<unsigned long, std::string>> ReadCounts(const std::wstring& path)

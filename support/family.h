@@ -22,8 +22,10 @@ std::ostream& operator<<(std::ostream& out, Launch launch);
 Launch ProgramLaunch();
 
 // The command line that starts program (its quoted path and arguments) the given
-// way; countsPath: where the launcher lists the W functions the program called.
-std::wstring LaunchCommandLine(const std::wstring& program, Launch launch, const std::wstring& countsPath);
+// way; countsPath: where the launcher lists the W functions the program called;
+// failing: an imported function the launcher makes fail at every call.
+std::wstring LaunchCommandLine(const std::wstring& program, Launch launch, const std::wstring& countsPath,
+                               const std::wstring& failing = L"");
 
 // The launcher's counts by function ("USER32.dll!CreateWindowExW" or
 // "GetProcAddress(name)"): the number, then what the call does or what the lookup gave.

@@ -117,11 +117,11 @@ UniqueKernelHandle LaunchedChild(HANDLE launcher, DWORD launcherId, const std::w
 } // namespace
 
 Process::Process(const std::wstring& exe, const std::wstring& arguments, Launch launch, const std::wstring& countsPath,
-                 std::optional<WORD> showCommand)
+                 std::optional<WORD> showCommand, const std::wstring& failing)
 {
     const std::wstring program = L"\"" + BinDir() + L"\\" + exe + L"\" " + arguments;
     DWORD startedId = 0;
-    if (!StartProcess(LaunchCommandLine(program, launch, countsPath), m_started, startedId, showCommand)) {
+    if (!StartProcess(LaunchCommandLine(program, launch, countsPath, failing), m_started, startedId, showCommand)) {
         ADD_FAILURE() << "cannot start " << std::string(exe.begin(), exe.end());
         return;
     }

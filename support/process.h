@@ -45,9 +45,10 @@ public:
     // exe: a program of the build's bin folder. countsPath: where the launcher lists
     // the W functions the program called. showCommand: the show command the program
     // is started with (SW_SHOWMINNOACTIVE for a shortcut set to run minimized); none
-    // without it, as from a command line.
+    // without it, as from a command line. failing: a function the launcher makes fail.
     Process(const std::wstring& exe, const std::wstring& arguments, Launch launch = Launch::Direct,
-            const std::wstring& countsPath = L"", std::optional<WORD> showCommand = std::nullopt);
+            const std::wstring& countsPath = L"", std::optional<WORD> showCommand = std::nullopt,
+            const std::wstring& failing = L"");
     ~Process();
     Process(Process&&) = default;
     Process& operator=(Process&&) = default;

@@ -123,9 +123,8 @@ TEST(WiredStart, WithoutItsTimerEndsWithCode1BeforeItsIcon)
 {
     const bool nt = ProgramLaunch() != Launch::Family95;
     const std::wstring countsPath = NewTempDir() + L"\\counts.txt";
-    Process program(L"family_launcher.exe", std::wstring(L"--family ") + (nt ? L"nt" : L"95") + L" --counts \"" +
-                                                countsPath + L"\" --fail SetTimer \"" + BinDir() +
-                                                L"\\nowplaying.exe\"");
+    Process program(L"nowplaying.exe", L"", nt ? Launch::FamilyNt : Launch::Family95, countsPath, std::nullopt,
+                    L"SetTimer");
     ASSERT_TRUE(program.WaitForExit(kReact)) << "the program went on without its timer";
     EXPECT_EQ(program.ExitCode(), 1u);
     auto counts = ReadCounts(countsPath);
