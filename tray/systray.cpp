@@ -2,6 +2,8 @@
 
 #include "tray/shell_version.h"
 
+#include <algorithm>
+
 namespace nowplaying::tray {
 
 frmSystray::frmSystray(TrayPlatform& platform, SystrayEvents& owner, std::size_t handleSize)
@@ -30,7 +32,11 @@ void frmSystray::Load()
     m_bUseUnicode = layout.bUseUnicode;
     m_bBalloonSupport = layout.bBalloonSupport;
     m_hWnd = m_platform.CreateComponentWindow(*this);
+    if (m_hWnd == 0) {
+        return;
+    }
     m_bLoaded = true;
+    m_decoder = CallbackDecoder(m_bBalloonSupport);
 
     NotifyIconRecord& nid = Nid();
     nid.Set(RecordField::hWnd, m_hWnd);
@@ -40,10 +46,14 @@ void frmSystray::Load()
     WriteText(TextField::szTip, m_platform.FileDescription(), CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
     nid.Set(RecordField::cbSize, static_cast<std::uint32_t>(NotifyIconDataSize()));
     m_addRetries = 0;
-    AddIcon();
+    if (!AddIcon()) {
+        m_platform.DestroyComponentWindow();
+        m_hWnd = 0;
+        m_bLoaded = false;
+    }
 }
 
-void frmSystray::AddIcon()
+bool frmSystray::AddIcon()
 {
     NotifyIconRecord& nid = Nid();
     nid.Set(RecordField::uFlags, FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
@@ -51,15 +61,15 @@ void frmSystray::AddIcon()
         // uTimeout doubles as uVersion; a balloon may have left its time-out there.
         nid.Set(RecordField::uTimeout, NOTIFY_VERSION_3);
     }
-    if (!Send(NOTIFY_ADD)) {
-        if (m_addRetries < ADD_RETRY_DELAYS_MS.size()) {
-            m_platform.StartRetryTimer(ADD_RETRY_DELAYS_MS[m_addRetries++]);
-        }
-        return;
+    if (!Send(NOTIFY_ADD) && !Send(NOTIFY_MODIFY)) {
+        const std::size_t wait = std::min(m_addRetries, ADD_RETRY_DELAYS_MS.size() - 1);
+        m_addRetries = wait + 1;
+        return m_platform.StartRetryTimer(ADD_RETRY_DELAYS_MS[wait]);
     }
     if (m_bBalloonSupport) {
         Send(NOTIFY_SETVERSION);
     }
+    return true;
 }
 
 bool frmSystray::Send(std::uint32_t message)
@@ -180,6 +190,10 @@ void frmSystray::ShowMenu()
     }
     m_platform.SetForegroundWindow(m_hWnd);
     const std::optional<std::int32_t> chosen = m_platform.TrackPopupMenu(m_hWnd, items, m_menu.PopupDefault());
+    // The owner may have unloaded the component while the menu was open.
+    if (!m_bLoaded) {
+        return;
+    }
     m_platform.PostNull(m_hWnd);
     if (!chosen || !m_menu.IsValidMenuIndex(*chosen)) {
         return;
@@ -191,7 +205,7 @@ void frmSystray::ShowMenu()
 
 void frmSystray::OnIconCallback(std::uint32_t code)
 {
-    if (const std::optional<CallbackEvent> event = MapCallbackCode(code)) {
+    if (const std::optional<CallbackEvent> event = m_decoder.Decode(code)) {
         Raise(m_owner, *event);
     }
 }

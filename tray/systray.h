@@ -38,7 +38,8 @@ class TrayPlatform : public AnsiCodePage {
 public:
     // The packed value of GetVersion.
     virtual std::uint32_t GetVersion() = 0;
-    // A top-level window that is never shown, so that shell broadcasts reach it.
+    // A top-level window that is never shown, so that shell broadcasts reach it; 0 when
+    // it could not be created.
     virtual NativeHandle CreateComponentWindow(TrayWindowSink& sink) = 0;
     virtual void DestroyComponentWindow() = 0;
     // The icon the component's window carries.
@@ -49,8 +50,9 @@ public:
     // when the shell did not take it.
     virtual bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) = 0;
     // Calls the sink's OnRetryTimer once, after delayMs, from the message loop; a new
-    // start replaces a pending one. The component's window going stops it too.
-    virtual void StartRetryTimer(std::uint32_t delayMs) = 0;
+    // start replaces a pending one. The component's window going stops it too. False
+    // when the system has no timer left.
+    virtual bool StartRetryTimer(std::uint32_t delayMs) = 0;
     virtual void StopRetryTimer() = 0;
     virtual void SetForegroundWindow(NativeHandle hWnd) = 0;
     // Pops the items up at the pointer and returns once the menu has closed, with the
@@ -66,7 +68,7 @@ public:
     static constexpr std::uint32_t CALLBACK_MESSAGE = 512; // WM_MOUSEMOVE
     static constexpr std::int32_t DEFAULT_BALLOON_TIMEOUT_MS = 30000;
     // A shell that is busy (at log-on, say) refuses the add: the waits before each
-    // new try. After the last one only the shell's next restart tries again.
+    // new try; after the last one, the last wait again until the icon is there.
     static constexpr std::array<std::uint32_t, 4> ADD_RETRY_DELAYS_MS = {1000, 2000, 4000, 8000};
 
     // handleSize: the pointer size of the Windows the records are laid out for. The
@@ -77,7 +79,8 @@ public:
     frmSystray& operator=(const frmSystray&) = delete;
 
     // The first use of any member loads the component: it chooses the record layout
-    // and adds the icon.
+    // and adds the icon. Without a window, or with the add refused and no timer to try
+    // again, it stays unloaded (Loaded() is false) and the next use tries again.
     void ShowBalloonTip(std::u16string_view sMessage, std::u16string_view sTitle = u"", std::int32_t eIcon = 0,
                         std::int32_t lTimeOutMs = DEFAULT_BALLOON_TIMEOUT_MS);
     std::u16string ToolTip();
@@ -104,9 +107,11 @@ public:
 private:
     void EnsureLoaded();
     void Load();
-    // NOTIFY_ADD with the record in use, then NOTIFY_SETVERSION on balloon shells;
-    // when the shell refuses the add, the next try is timed.
-    void AddIcon();
+    // NOTIFY_ADD with the record in use, then NOTIFY_SETVERSION on balloon shells; an
+    // icon the shell has already (an add that timed out, yet was done) takes a
+    // NOTIFY_MODIFY instead. When the shell refuses both, the next try is timed: false
+    // when it cannot be.
+    bool AddIcon();
     bool Send(std::uint32_t message);
     NotifyIconRecord& Nid() { return m_bUseUnicode ? m_nidW : m_nidA; }
     void WriteText(TextField field, std::u16string_view text, std::int32_t unicodeBytes);
@@ -117,6 +122,7 @@ private:
 
     TrayPlatform& m_platform;
     SystrayEvents& m_owner;
+    CallbackDecoder m_decoder;
     NotifyIconRecord m_nidA;
     NotifyIconRecord m_nidW;
     TrayMenu m_menu; // mnuSysTray with m_bMenuStarted and m_lDefaultMenuIndex
@@ -124,7 +130,7 @@ private:
     bool m_bBalloonSupport = false;
     bool m_bLoaded = false;
     NativeHandle m_hWnd = 0;
-    // Tries timed since the last load or shell restart.
+    // Tries timed since the last load or shell restart, counted up to the last wait.
     std::size_t m_addRetries = 0;
 };
 

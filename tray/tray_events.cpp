@@ -1,5 +1,7 @@
 #include "tray_events.h"
 
+#include <utility>
+
 namespace nowplaying::tray {
 
 std::optional<CallbackEvent> MapCallbackCode(std::uint32_t code)
@@ -18,6 +20,26 @@ std::optional<CallbackEvent> MapCallbackCode(std::uint32_t code)
     case CODE_BALLOON_CLICK: return CallbackEvent{TrayEvent::BalloonClicked};
     default: return std::nullopt;
     }
+}
+
+std::optional<CallbackEvent> CallbackDecoder::Decode(std::uint32_t code)
+{
+    constexpr CallbackEvent kMenuRequest{TrayEvent::SysTrayMouseDown, BUTTON_RIGHT};
+    if (code == CODE_MOUSE_MOVE) {
+        return MapCallbackCode(code);
+    }
+    const RightClick before = std::exchange(m_rightClick, RightClick::None);
+    if (!m_bKeyboardCodes) {
+        return MapCallbackCode(code);
+    }
+    switch (code) {
+    case CODE_RIGHT_DOWN: m_rightClick = RightClick::Pressed; break;
+    case CODE_RIGHT_UP: m_rightClick = before == RightClick::Pressed ? RightClick::Released : RightClick::None; break;
+    case CODE_CONTEXT_MENU: return before == RightClick::Released ? std::nullopt : std::optional(kMenuRequest);
+    case CODE_KEY_SELECT: return kMenuRequest;
+    default: break;
+    }
+    return MapCallbackCode(code);
 }
 
 void Raise(SystrayEvents& owner, const CallbackEvent& event)

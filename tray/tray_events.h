@@ -60,10 +60,33 @@ inline constexpr std::uint32_t CODE_BALLOON_SHOW = 1026;
 inline constexpr std::uint32_t CODE_BALLOON_HIDE = 1027;
 inline constexpr std::uint32_t CODE_BALLOON_TIMEOUT = 1028;
 inline constexpr std::uint32_t CODE_BALLOON_CLICK = 1029;
+// Sent only to icons given version 3: the menu key, Shift+F10 and the end of a right
+// click (WM_CONTEXTMENU), Enter and Space (NIN_KEYSELECT, twice for Enter).
+inline constexpr std::uint32_t CODE_CONTEXT_MENU = 123;
+inline constexpr std::uint32_t CODE_KEY_SELECT = 1025;
 
 // The event a callback code raises; none for codes outside the table (middle
 // button, NIN_SELECT, NIN_KEYSELECT, WM_CONTEXTMENU, ...).
 std::optional<CallbackEvent> MapCallbackCode(std::uint32_t code);
+
+// The callback codes of one icon, in the order they arrive, as events. Shells that
+// report the keyboard on the icon ask for its menu with WM_CONTEXTMENU or
+// NIN_KEYSELECT: those raise the right press that the owner answers with the menu, so
+// that the keyboard reaches it too. The same shells end every right click with a
+// WM_CONTEXTMENU, which raises nothing when the click's press was raised already.
+class CallbackDecoder {
+public:
+    explicit CallbackDecoder(bool keyboardCodes = false) : m_bKeyboardCodes(keyboardCodes) {}
+
+    std::optional<CallbackEvent> Decode(std::uint32_t code);
+
+private:
+    enum class RightClick { None, Pressed, Released };
+
+    bool m_bKeyboardCodes;
+    // How far a right click whose press raised its event has got.
+    RightClick m_rightClick = RightClick::None;
+};
 
 // Calls the owner's handler for a mapped callback event.
 void Raise(SystrayEvents& owner, const CallbackEvent& event);

@@ -52,6 +52,7 @@ static_assert(CODE_MOUSE_MOVE == WM_MOUSEMOVE && CODE_LEFT_DOWN == WM_LBUTTONDOW
               CODE_RIGHT_UP == WM_RBUTTONUP && CODE_RIGHT_DOUBLE_CLICK == WM_RBUTTONDBLCLK);
 static_assert(CODE_BALLOON_SHOW == NIN_BALLOONSHOW && CODE_BALLOON_HIDE == NIN_BALLOONHIDE &&
               CODE_BALLOON_TIMEOUT == NIN_BALLOONTIMEOUT && CODE_BALLOON_CLICK == NIN_BALLOONUSERCLICK);
+static_assert(CODE_CONTEXT_MENU == WM_CONTEXTMENU && CODE_KEY_SELECT == NIN_KEYSELECT);
 static_assert(NOTIFY_ADD == NIM_ADD && NOTIFY_MODIFY == NIM_MODIFY && NOTIFY_DELETE == NIM_DELETE &&
               NOTIFY_SETVERSION == NIM_SETVERSION && NOTIFY_VERSION_3 == NOTIFYICON_VERSION);
 
@@ -106,6 +107,9 @@ NativeHandle Win32TrayPlatform::CreateComponentWindow(TrayWindowSink& sink)
 void Win32TrayPlatform::DestroyComponentWindow()
 {
     if (m_hWnd) {
+        // A popup menu of this window may be open (the session ends while it is): it
+        // closes first, rather than stay on a window that is gone.
+        win32::SendMessageT(m_hWnd.get(), WM_CANCELMODE, 0, 0);
         Detach(m_hWnd.get());
         m_hWnd.reset();
     }
@@ -150,9 +154,9 @@ bool Win32TrayPlatform::NotifyIcon(std::uint32_t message, const std::uint8_t* re
     return Shell_NotifyIconA(message, &nid) != FALSE;
 }
 
-void Win32TrayPlatform::StartRetryTimer(std::uint32_t delayMs)
+bool Win32TrayPlatform::StartRetryTimer(std::uint32_t delayMs)
 {
-    SetTimer(m_hWnd.get(), kRetryTimer, delayMs, nullptr);
+    return m_hWnd && SetTimer(m_hWnd.get(), kRetryTimer, delayMs, nullptr) != 0;
 }
 
 void Win32TrayPlatform::StopRetryTimer()

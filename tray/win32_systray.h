@@ -23,7 +23,7 @@ public:
     NativeHandle FormIcon() override;
     std::u16string FileDescription() override;
     bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override;
-    void StartRetryTimer(std::uint32_t delayMs) override;
+    bool StartRetryTimer(std::uint32_t delayMs) override;
     void StopRetryTimer() override;
     void SetForegroundWindow(NativeHandle hWnd) override;
     std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,

@@ -103,13 +103,21 @@ public:
     TrayWindowSink* sink = nullptr;
     int windowsCreated = 0;
     int windowsDestroyed = 0;
-    // A busy shell: it refuses this many adds, the first ones.
+    // A busy shell: it refuses this many adds, the first ones; then it may do this
+    // many more yet report them refused, as an add that timed out.
     int refuseAdds = 0;
+    int timedOutAdds = 0;
+    bool iconShown = false;
+    bool windowFails = false;
+    bool timerFails = false;
     std::optional<std::uint32_t> retryTimerMs;
 
     std::uint32_t GetVersion() override { return version; }
     NativeHandle CreateComponentWindow(TrayWindowSink& s) override
     {
+        if (windowFails) {
+            return 0;
+        }
         sink = &s;
         ++windowsCreated;
         return kWindow;
@@ -124,12 +132,35 @@ public:
     std::u16string FileDescription() override { return fileDescription; }
     bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override
     {
-        const bool refused = message == NOTIFY_ADD && refuseAdds > 0;
-        refuseAdds -= refused ? 1 : 0;
-        calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize, !refused});
-        return !refused;
+        // Like the shell, it knows one icon: a second add of it fails, a modify or a
+        // delete of it only works while it is there.
+        bool accepted = iconShown;
+        if (message == NOTIFY_ADD && refuseAdds > 0) {
+            --refuseAdds;
+            accepted = false;
+        } else if (message == NOTIFY_ADD) {
+            accepted = !iconShown && timedOutAdds == 0;
+            timedOutAdds -= timedOutAdds > 0 ? 1 : 0;
+            iconShown = true;
+        } else if (message == NOTIFY_DELETE) {
+            iconShown = false;
+        }
+        calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize, accepted});
+        return accepted;
     }
-    void StartRetryTimer(std::uint32_t delayMs) override { retryTimerMs = delayMs; }
+    // The shell starts again: it has lost every icon and says so.
+    void RestartShell()
+    {
+        iconShown = false;
+        sink->OnShellRestart();
+    }
+    bool StartRetryTimer(std::uint32_t delayMs) override
+    {
+        if (!timerFails) {
+            retryTimerMs = delayMs;
+        }
+        return !timerFails;
+    }
     void StopRetryTimer() override { retryTimerMs.reset(); }
     // The pending retry falls due; returns the wait it had.
     std::uint32_t FireRetryTimer()
