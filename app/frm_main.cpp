@@ -24,12 +24,14 @@ frmMain::frmMain(HINSTANCE instance)
     : m_hInstance(instance),
       m_class(WINDOW_CLASS, instance, win32::LoadSystemCursorT(kArrowCursor),
               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
-      m_view(instance), m_trayPlatform(instance)
+      m_view(instance), m_trayPlatform(instance), m_frmSysTray(m_trayPlatform, *this)
 {
 }
 
-bool frmMain::Load()
+const char* frmMain::Load()
 {
+    constexpr const char* kNoWindow =
+        "nowplaying could not create its window, so it cannot run.\n\nClose some programs and start it again.";
     // An owned window has no taskbar button, yet keeps a normal caption with the
     // window icon (a tool window would get a small caption without an icon). The
     // owner is never shown.
@@ -38,7 +40,7 @@ bool frmMain::Load()
     // Without it the window would get a taskbar button; and a system that cannot make
     // this window has no room left for the About window either.
     if (!m_owner) {
-        return false;
+        return kNoWindow;
     }
 
     // Sized for the system DPI first; ApplyDpi corrects it once the window's own
@@ -47,73 +49,44 @@ bool frmMain::Load()
     HWND hWnd = CreateWindowT(m_class, AboutView::EX_STYLE, kCaption, AboutView::STYLE, CW_USEDEFAULT, CW_USEDEFAULT,
                               outer.cx, outer.cy, m_owner.get());
     if (hWnd == nullptr) {
-        return false;
+        return kNoWindow;
     }
     m_hWnd.reset(hWnd);
     if (!m_view.CreateControls(hWnd)) {
-        return false;
+        return kNoWindow;
     }
     ApplyDpi(win32::WindowDpi(hWnd), nullptr);
     // The 95 family has a system-wide limit on timers, which other programs may have
     // used up.
     if (SetTimer(hWnd, TIMER1_ID, TIMER1_INTERVAL_MS, nullptr) == 0) {
-        return false;
+        return "nowplaying could not start its timer, so it cannot follow the player.\n\n"
+               "Close some programs and start it again.";
     }
-    LoadSysTray();
-    return true;
+    if (!m_frmSysTray.Load(reinterpret_cast<tray::NativeHandle>(m_view.SmallIcon()))) {
+        return "nowplaying could not put its icon in the notification area, so it could not be reached "
+               "or ended.\n\nClose some programs and start it again.";
+    }
+    return nullptr;
 }
 
-void frmMain::LoadSysTray()
+void frmMain::ShowAbout()
 {
-    tray::SystrayEvents& events = *this;
-    m_frmSysTray = std::make_unique<tray::frmSystray>(m_trayPlatform, events);
-    // The first item loads the component, which puts the icon in the notification area.
-    m_frmSysTray->AddMenuItem(u"&About", KEY_ABOUT, false);
-    m_frmSysTray->AddMenuItem(u"-", u"", false);
-    m_frmSysTray->AddMenuItem(u"&Exit", KEY_EXIT, false);
-    m_frmSysTray->ToolTip(u"MSN 7 Plugin: What im listening to in Winamp.");
-    m_frmSysTray->IconHandle(reinterpret_cast<tray::NativeHandle>(m_view.SmallIcon()));
+    Show();
 }
 
-void frmMain::Unload()
+void frmMain::Exit()
 {
-    if (m_frmSysTray) {
-        m_frmSysTray->Unload();
-        m_frmSysTray.reset();
-    }
-}
-
-void frmMain::SysTrayMouseDown(std::int32_t eButton)
-{
-    // A right-click on the icon while the menu is open must not open a second one.
-    if (eButton != tray::BUTTON_RIGHT || m_bMenuOpen || !m_frmSysTray) {
-        return;
-    }
-    m_bMenuOpen = true;
-    m_frmSysTray->ShowMenu();
-    m_bMenuOpen = false;
-}
-
-void frmMain::MenuClick(std::int32_t, std::u16string_view sKey)
-{
-    if (sKey == KEY_ABOUT) {
-        Show();
-    } else if (sKey == KEY_EXIT) {
-        // Posted, not done here: the component is still inside ShowMenu, and the
-        // close destroys it.
-        win32::PostMessageT(m_hWnd.get(), WM_CLOSE, 0, 0);
-    }
+    // Posted, not done here: the component is still inside ShowMenu.
+    win32::PostMessageT(m_hWnd.get(), WM_CLOSE, 0, 0);
 }
 
 void frmMain::ApplyDpi(UINT dpi, const RECT* suggested)
 {
     {
         const AboutView::Icons previous = m_view.ApplyDpi(dpi);
-        if (m_frmSysTray) {
-            // The notification area shows the window's small icon: it takes the new one
-            // before the old one is destroyed.
-            m_frmSysTray->IconHandle(reinterpret_cast<tray::NativeHandle>(m_view.SmallIcon()));
-        }
+        // The notification area shows the window's small icon: it takes the new one
+        // before the old one is destroyed.
+        m_frmSysTray.IconHandle(reinterpret_cast<tray::NativeHandle>(m_view.SmallIcon()));
     }
     m_view.SizeWindow(dpi, suggested);
 }
@@ -172,14 +145,15 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         return TRUE;
     case WM_ENDSESSION:
         // The session ends: the process may be stopped once this returns, so the
-        // window is unloaded (and the icon removed) now.
+        // window is unloaded (and the icon removed) now, also from inside the menu.
         if (wParam != FALSE) {
             DestroyWindow(hWnd);
         }
         return 0;
     case WM_DESTROY:
+        // Any unload of the window: the icon leaves the notification area with it.
         KillTimer(hWnd, TIMER1_ID);
-        Unload();
+        m_frmSysTray.Unload();
         m_hWnd.release();
         PostQuitMessage(0);
         return 0;

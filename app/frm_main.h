@@ -6,21 +6,19 @@
 
 #include "app/about_view.h"
 #include "app/poll_cycle.h"
+#include "app/tray_wiring.h"
 #include "messenger/win32_messenger_windows.h"
 #include "player/win32_window_list.h"
 #include "player/window_scan.h"
-#include "tray/systray.h"
 #include "tray/win32_systray.h"
 #include "win32/unique_handle.h"
 #include "win32/window.h"
 
 #include <windows.h>
 
-#include <memory>
-
 namespace nowplaying {
 
-class frmMain final : public SongSender, private tray::SystrayEvents, private win32::WindowBase {
+class frmMain final : public SongSender, private TrayCommands, private win32::WindowBase {
 public:
     static constexpr UINT_PTR TIMER1_ID = 1;
     static constexpr UINT TIMER1_INTERVAL_MS = 250;
@@ -31,8 +29,9 @@ public:
     explicit frmMain(HINSTANCE instance);
 
     // Creates the window (hidden), its owner and its controls, starts Timer1, then
-    // adds the icon; false, with no icon added, when any of the four failed.
-    bool Load();
+    // adds the icon. When one of them fails, no icon is added and the result says, in
+    // words for the user, what could not be done; null when the program runs.
+    const char* Load();
     HWND Handle() const { return m_hWnd.get(); }
     // Makes the window visible; nothing changes when it is visible already.
     void Show();
@@ -40,16 +39,8 @@ public:
     void SendNowPlaying(std::u16string_view song) override;
 
 private:
-    // The tray menu's keys.
-    static constexpr std::u16string_view KEY_ABOUT = u"about";
-    static constexpr std::u16string_view KEY_EXIT = u"exit";
-
-    // Creates the tray component and fills its menu, tooltip and icon.
-    void LoadSysTray();
-    // Any unload of the window: the icon leaves the notification area with it.
-    void Unload();
-    void SysTrayMouseDown(std::int32_t eButton) override;
-    void MenuClick(std::int32_t lIndex, std::u16string_view sKey) override;
+    void ShowAbout() override;
+    void Exit() override;
 
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Timer1_Tick();
@@ -70,8 +61,7 @@ private:
     Win32WindowList m_windowList;
     Win32MessengerWindows m_messengers;
     tray::Win32TrayPlatform m_trayPlatform;
-    std::unique_ptr<tray::frmSystray> m_frmSysTray;
-    bool m_bMenuOpen = false;
+    TrayWiring m_frmSysTray;
     win32::UniqueWindow m_hWnd;
 };
 

@@ -21,7 +21,7 @@ constexpr UINT kShowTimeoutMs = 5000;
 
 } // namespace
 
-bool SingleInstance::Claim()
+SingleInstance::Result SingleInstance::Claim()
 {
     for (int look = 0; look < kLooks; ++look) {
         bool running = false;
@@ -30,7 +30,7 @@ bool SingleInstance::Claim()
         // running with other rights (elevated, say).
         running = running || (!m_mutex && GetLastError() == ERROR_ACCESS_DENIED);
         if (!running) {
-            return true;
+            return Result::Claimed;
         }
         m_mutex.reset();
         if (HWND hRunning = win32::FindWindowT(frmMain::WINDOW_CLASS)) {
@@ -41,11 +41,11 @@ bool SingleInstance::Claim()
             // A program the user has just started may bring a window to the front;
             // the running one, in the background, may not.
             SetForegroundWindow(hRunning);
-            return false;
+            return Result::ShownRunning;
         }
         Sleep(kLookEveryMs);
     }
-    return false;
+    return Result::NoAnswer;
 }
 
 } // namespace nowplaying

@@ -8,10 +8,18 @@ namespace nowplaying {
 
 class SingleInstance {
 public:
-    // True when this process is the session's program: none ran, or the one that ran
-    // has ended meanwhile. False when one runs: it has been asked to show its About
-    // window, and this process should end.
-    bool Claim();
+    enum class Result {
+        // This process is the session's program: none ran, or the one that ran has
+        // ended meanwhile.
+        Claimed,
+        // One runs, and was asked to show its About window: this process should end.
+        ShownRunning,
+        // One seems to run (its mutex is there) but no window of it answers: hung, or
+        // started with other rights.
+        NoAnswer,
+    };
+
+    Result Claim();
 
 private:
     // Held for the process's whole life: its existence is what a second start sees.

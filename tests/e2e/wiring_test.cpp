@@ -3,6 +3,7 @@
 // window, and the ways the program starts and ends.
 
 #include "app/about_layout.h"
+#include "tray/shell_version.h"
 #include "support/peers.h"
 
 #include <gtest/gtest.h>
@@ -117,16 +118,28 @@ TEST_F(WiredMinimized, ShowsOnlyTheIconYetSendsAndASecondStartShowsTheWindow)
     EXPECT_FALSE(IsIconic(about)) << "the window came up minimized";
 }
 
+// A start that cannot work says why in a message box, and once it is dismissed the
+// program ends with code 1.
+void ExpectStartFailureSaying(const Process& program, const std::wstring& words)
+{
+    const HWND box = FindProcessWindow(program, L"#32770", kAppear);
+    ASSERT_TRUE(WaitForVisible(box, true, kReact)) << "no message box";
+    const std::wstring text = TextOf(GetDlgItem(box, 0xFFFF)); // the box's text control
+    EXPECT_NE(text.find(words), std::wstring::npos) << text;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program.WaitForExit(kReact)) << "the program went on";
+    EXPECT_EQ(program.ExitCode(), 1u);
+}
+
 // Without its timer the program would sit in the notification area and never poll.
 // The 95 family has a system-wide limit on timers; here the launcher makes SetTimer fail.
-TEST(WiredStart, WithoutItsTimerEndsWithCode1BeforeItsIcon)
+TEST(WiredStart, WithoutItsTimerSaysSoAndEndsWithCode1BeforeItsIcon)
 {
     const bool nt = ProgramLaunch() != Launch::Family95;
     const std::wstring countsPath = NewTempDir() + L"\\counts.txt";
     Process program(L"nowplaying.exe", L"", nt ? Launch::FamilyNt : Launch::Family95, countsPath, std::nullopt,
                     L"SetTimer");
-    ASSERT_TRUE(program.WaitForExit(kReact)) << "the program went on without its timer";
-    EXPECT_EQ(program.ExitCode(), 1u);
+    ExpectStartFailureSaying(program, L"could not start its timer");
     auto counts = ReadCounts(countsPath);
     EXPECT_EQ(counts["USER32.dll!SetTimer"], std::make_pair(1ul, std::string("fails")));
     // On NT the icon is added through the wide function, looked up at the first add; on
@@ -134,6 +147,16 @@ TEST(WiredStart, WithoutItsTimerEndsWithCode1BeforeItsIcon)
     if (nt) {
         EXPECT_EQ(counts.count("GetProcAddress(Shell_NotifyIconW)"), 0u) << "the icon was added";
     }
+}
+
+// A running program that never shows a window (hung, or started with other rights)
+// holds the mutex; here the test holds it.
+TEST(WiredStart, SecondStartThatGetsNoAnswerSaysSoAndEndsWithCode1)
+{
+    const nowplaying::win32::UniqueKernelHandle running(CreateMutexW(nullptr, FALSE, L"nowplaying.running"));
+    ASSERT_TRUE(running);
+    NowPlaying second(NowPlaying::Start::Again);
+    ExpectStartFailureSaying(second.process(), L"does not answer");
 }
 
 // The first Down selects "About"; the second skips the separator to "Exit". Were the
@@ -253,6 +276,26 @@ TEST_F(Wired, PollCycleGoesOnWhileTheMenuIsOpen)
     ASSERT_TRUE(messenger.WaitForMessages(2, kReact)) << "no send while the menu was open";
     EXPECT_EQ(SongOf(messenger.Messages().back()), L"During - The Menu");
     EXPECT_NE(VisibleMenuWindow(program.process().Id()), nullptr) << "the menu closed by itself";
+}
+
+// The menu key, Shift+F10, Enter and Space on the icon, as the shells that report the
+// keyboard send them; the others (95, 98, NT 4) send none, and nothing opens.
+TEST_F(Wired, KeyboardOnTheIconOpensTheMenu)
+{
+    const HWND tray = FindProcessWindow(program.process(), L"nowplaying.frmSystray", kReact);
+    ASSERT_NE(tray, nullptr);
+    using namespace nowplaying::tray;
+    const bool reported = ChooseShellLayout(GetWindowsVersion(GetVersion())).bBalloonSupport;
+    for (const LPARAM code : {LPARAM{WM_CONTEXTMENU}, LPARAM{NIN_KEYSELECT}}) {
+        ASSERT_TRUE(SendNotifyMessageW(tray, WM_MOUSEMOVE, 0, code)); // the icon's callback message
+        const auto menu = [&] { return VisibleMenuWindow(program.process().Id()); };
+        EXPECT_EQ(WaitUntil([&] { return menu() != nullptr; }, reported ? kReact : kSettle), reported) << code;
+        if (menu() != nullptr) {
+            PressKeyInMenu(menu(), "Escape");
+            EXPECT_TRUE(WaitUntil([&] { return menu() == nullptr; }, kReact));
+        }
+    }
+    EXPECT_TRUE(program.process().Running());
 }
 
 TEST_F(Wired, SecondRightClickWhileTheMenuIsOpenOpensNoSecondMenu)

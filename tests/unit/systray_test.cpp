@@ -1,5 +1,6 @@
 #include "tray/systray.h"
 
+#include "app/tray_wiring.h"
 #include "tray_fakes.h"
 #include "support/named_row.h"
 
@@ -231,7 +232,7 @@ TEST(Systray, ShellRestartAddsTheIconAgainWithWhatItHolds)
         tray.systray->IconHandle(0x00030077);
         tray.systray->ShowBalloonTip(u"balloon", u"", 0, 5000);
         const std::size_t before = tray.platform.calls.size();
-        tray.platform.sink->OnShellRestart();
+        tray.platform.RestartShell();
 
         const bool balloons = version == kWinXp;
         ASSERT_EQ(tray.platform.calls.size(), before + (balloons ? 2 : 1));
@@ -254,14 +255,18 @@ TEST(Systray, ShellRestartAddsTheIconAgainWithWhatItHolds)
     EXPECT_EQ(unloaded.Last().message, NOTIFY_DELETE);
 }
 
-// Adds and version calls in order; a refused add is "add-".
+// Adds, the modifies that stand in for a refused add, and version calls in order; a
+// refused call ends in "-".
 std::string AddSequence(const std::vector<ShellCall>& calls)
 {
     std::string sequence;
     for (const ShellCall& call : calls) {
-        if (call.message == NOTIFY_ADD || call.message == NOTIFY_SETVERSION) {
+        const bool wholeModify =
+            call.message == NOTIFY_MODIFY && call.Get(RecordField::uFlags) == (FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
+        if (call.message == NOTIFY_ADD || call.message == NOTIFY_SETVERSION || wholeModify) {
             sequence += sequence.empty() ? "" : " ";
-            sequence += call.message == NOTIFY_SETVERSION ? "version" : call.accepted ? "add" : "add-";
+            sequence += call.message == NOTIFY_SETVERSION ? "version" : wholeModify ? "modify" : "add";
+            sequence += call.accepted ? "" : "-";
         }
     }
     return sequence;
@@ -273,6 +278,7 @@ struct RefusalCase : support::NamedRow {
     std::size_t firedBeforeRestart;
     std::vector<std::uint32_t> waits;
     std::string shell;
+    int timedOutAdds = 0;
 };
 
 class BusyShell : public ::testing::TestWithParam<RefusalCase> {};
@@ -282,6 +288,7 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
     const RefusalCase& c = GetParam();
     Tray tray(c.version);
     tray.platform.refuseAdds = c.refusals;
+    tray.platform.timedOutAdds = c.timedOutAdds;
     tray.systray->AddMenuItem(u"&About", u"about");
     tray.systray->ToolTip(u"set while refused");
     tray.systray->IconHandle(0x00030077);
@@ -289,7 +296,7 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
     while (tray.platform.retryTimerMs && waits.size() < c.firedBeforeRestart) {
         waits.push_back(tray.platform.FireRetryTimer());
     }
-    tray.platform.sink->OnShellRestart();
+    tray.platform.RestartShell();
     while (tray.platform.retryTimerMs) {
         waits.push_back(tray.platform.FireRetryTimer());
     }
@@ -305,11 +312,21 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
 
 INSTANTIATE_TEST_SUITE_P(
     Tray, BusyShell,
-    ::testing::Values(RefusalCase{{"OnceRefused"}, kWinXp, 1, 1, {1000}, "add- add version add version"},
+    ::testing::Values(RefusalCase{{"OnceRefused"}, kWinXp, 1, 1, {1000}, "add- modify- add version add version"},
                       RefusalCase{{"RefusedUntilTheRestart"}, kWinXp, 6, 4, {1000, 2000, 4000, 8000, 1000},
-                                  "add- add- add- add- add- add- add version"},
-                      RefusalCase{{"RestartWhileWaiting"}, kWinXp, 2, 0, {1000}, "add- add- add version"},
-                      RefusalCase{{"Nineteen98OnceRefused"}, kWin98, 1, 1, {1000}, "add- add add"}),
+                                  "add- modify- add- modify- add- modify- add- modify- add- modify- add- modify- "
+                                  "add version"},
+                      // A slow log-on: the last wait again until the shell takes the icon.
+                      RefusalCase{{"RefusedLongerThanTheWaits"}, kWinXp, 7, 99,
+                                  {1000, 2000, 4000, 8000, 8000, 8000, 8000},
+                                  "add- modify- add- modify- add- modify- add- modify- add- modify- add- modify- "
+                                  "add- modify- add version add version"},
+                      RefusalCase{{"RestartWhileWaiting"}, kWinXp, 2, 0, {1000},
+                                  "add- modify- add- modify- add version"},
+                      // The shell took the icon but the call timed out: it is there, and a
+                      // second add would fail as a duplicate.
+                      RefusalCase{{"AddTimedOutYetDone"}, kWinXp, 0, 99, {}, "add- modify version add version", 1},
+                      RefusalCase{{"Nineteen98OnceRefused"}, kWin98, 1, 1, {1000}, "add- modify- add add"}),
     support::RowName);
 
 TEST(Systray, CallbackCodesRaiseTheirEvents)
@@ -317,8 +334,9 @@ TEST(Systray, CallbackCodesRaiseTheirEvents)
     const std::vector<std::pair<std::uint32_t, const char*>> table = {
         {512, "3"},    {513, "1 1"}, {514, "2 1"}, {515, "4 1"}, {516, "1 2"}, {517, "2 2"},
         {518, "4 2"},  {1026, "6"},  {1027, "7"},  {1028, "8"},  {1029, "9"},  {519, nullptr},
-        {520, nullptr}, {521, nullptr}, {1024, nullptr}, {1025, nullptr}, {123, nullptr}, {0, nullptr},
+        {520, nullptr}, {521, nullptr}, {1024, nullptr}, {1025, "1 2"}, {123, "1 2"}, {0, nullptr},
         {1030, nullptr}, {0xFFFF, nullptr}};
+    // On a shell given version 3, which reports the keyboard on the icon.
     Tray tray(kWinXp);
     tray.systray->ToolTip(u"loaded");
     for (const auto& [code, expected] : table) {
@@ -327,6 +345,28 @@ TEST(Systray, CallbackCodesRaiseTheirEvents)
         EXPECT_EQ(tray.owner.events, expected ? std::vector<std::string>{expected} : std::vector<std::string>{})
             << "code " << code;
     }
+}
+
+TEST(Systray, WithoutAWindowOrATimerToTryAgainNoIconIsLeftBehind)
+{
+    Tray tray(kWinXp);
+    tray.platform.windowFails = true;
+    tray.systray->AddMenuItem(u"&About", u"about");
+    EXPECT_FALSE(tray.systray->Loaded());
+    EXPECT_TRUE(tray.platform.calls.empty());
+    EXPECT_FALSE(tray.platform.retryTimerMs);
+
+    tray.platform.windowFails = false;
+    tray.platform.timerFails = true;
+    tray.platform.refuseAdds = 1;
+    tray.systray->ToolTip(u"tip");
+    EXPECT_FALSE(tray.systray->Loaded()) << "refused, with no way to try again";
+    EXPECT_EQ(tray.platform.windowsDestroyed, 1);
+
+    tray.platform.timerFails = false;
+    tray.systray->ToolTip(u"tip");
+    EXPECT_TRUE(tray.systray->Loaded());
+    EXPECT_EQ(AddSequence(tray.platform.calls), "add- modify- add version");
 }
 
 TEST(Systray, RightPressShowsTheMenuAndAClickReportsIndexAndKey)
@@ -401,6 +441,89 @@ TEST(Systray, HandlerMayUnloadTheComponentFromMenuClick)
     EXPECT_EQ(tray.systray, nullptr);
     EXPECT_EQ(tray.Last().message, NOTIFY_DELETE);
     EXPECT_EQ(tray.owner.events, (std::vector<std::string>{"5 0 exit"}));
+}
+
+// The program's wiring of the component, with the component on its fake platform.
+struct WiredTray : TrayCommands {
+    explicit WiredTray(std::uint32_t version) : platform(version) {}
+    void ShowAbout() override { commands.push_back("about"); }
+    void Exit() override { commands.push_back("exit"); }
+
+    FakeTrayPlatform platform;
+    std::vector<std::string> commands;
+    TrayWiring wiring{platform, *this};
+};
+
+struct MenuCase : support::NamedRow {
+    std::uint32_t version;
+    std::vector<std::uint32_t> codes;
+    // Delivered while the first menu is open.
+    std::vector<std::uint32_t> inMenu;
+    int menus;
+};
+
+class MenuRequests : public ::testing::TestWithParam<MenuCase> {};
+
+TEST_P(MenuRequests, OpenOneMenuEach)
+{
+    const MenuCase& c = GetParam();
+    WiredTray tray(c.version);
+    ASSERT_TRUE(tray.wiring.Load(0x00030077));
+    int menus = 0;
+    tray.platform.userInMenu = [&]() -> std::optional<std::int32_t> {
+        if (++menus == 1) {
+            for (std::uint32_t code : c.inMenu) {
+                tray.platform.sink->OnIconCallback(code);
+            }
+        }
+        return std::nullopt;
+    };
+    for (std::uint32_t code : c.codes) {
+        tray.platform.sink->OnIconCallback(code);
+    }
+    EXPECT_EQ(menus, c.menus);
+}
+
+// Codes as the shells send them: 516/517 right press and release, 518 right double
+// click, 123 WM_CONTEXTMENU, 1025 NIN_KEYSELECT, 512 pointer moves, 513-515 left.
+INSTANTIATE_TEST_SUITE_P(
+    Tray, MenuRequests,
+    ::testing::Values(MenuCase{{"RightClick"}, kWinXp, {516, 517, 123}, {}, 1},
+                      MenuCase{{"RightClickEndingInTheMenu"}, kWinXp, {516}, {517, 123}, 1},
+                      MenuCase{{"TwoQuickRightClicks"}, kWinXp, {516, 517, 123, 518, 517, 123}, {}, 2},
+                      MenuCase{{"MenuKey"}, kWinXp, {123}, {}, 1},
+                      MenuCase{{"Enter"}, kWinXp, {1025}, {1025}, 1},
+                      MenuCase{{"SpaceTwice"}, kWinXp, {1025, 1025}, {}, 2},
+                      MenuCase{{"MenuKeyAfterAPressWithoutRelease"}, kWinXp, {516, 512, 123}, {}, 2},
+                      MenuCase{{"LeftClickAndDoubleClick"}, kWinXp, {513, 514, 515, 514}, {}, 0},
+                      MenuCase{{"MeMenuKey"}, kWinMe, {123}, {}, 1},
+                      MenuCase{{"Nineteen98KeysAndDoubleClick"}, kWin98, {123, 1025, 518, 517, 123}, {}, 0},
+                      MenuCase{{"Nineteen98RightClick"}, kWin98, {516, 517}, {}, 1}),
+    support::RowName);
+
+// Log-off with the menu open: the session's end arrives inside the menu's loop.
+TEST(TrayWiring, EndOfSessionInTheMenuDeletesTheIconAtOnceAndFreesNothingUnderTheMenu)
+{
+    WiredTray tray(kWinXp);
+    ASSERT_TRUE(tray.wiring.Load(0x00030077));
+    std::vector<std::uint32_t> atTheEnd;
+    tray.platform.userInMenu = [&]() -> std::optional<std::int32_t> {
+        tray.wiring.Unload();
+        atTheEnd = tray.platform.Messages();
+        return 2;
+    };
+    tray.platform.sink->OnIconCallback(516);
+    ASSERT_FALSE(atTheEnd.empty());
+    EXPECT_EQ(atTheEnd.back(), NOTIFY_DELETE) << "the icon stayed until the menu closed";
+    EXPECT_EQ(tray.platform.windowsDestroyed, 1);
+    EXPECT_TRUE(tray.commands.empty()) << "a choice in the closing menu ran";
+    tray.wiring.Unload();
+    EXPECT_EQ(tray.platform.Messages(), atTheEnd);
+
+    WiredTray unloaded(kWinXp);
+    unloaded.platform.windowFails = true;
+    EXPECT_FALSE(unloaded.wiring.Load(0x00030077));
+    EXPECT_TRUE(unloaded.platform.calls.empty());
 }
 
 } // namespace
