@@ -171,16 +171,15 @@ LRESULT CALLBACK StandInShell::WindowProc(HWND hWnd, UINT message, WPARAM wParam
     if (code < self->m_calls.size()) {
         ++self->m_calls[code];
     }
-    if (static_cast<int>(self->m_refusedAddsUs.size()) >= self->m_refusedAdds) {
-        return TRUE;
-    }
-    if (code == NIM_ADD) {
+    if (code == NIM_ADD && static_cast<int>(self->m_refusedAddsUs.size()) < self->m_refusedAdds) {
         self->m_refusedAddsUs.push_back(NowMicroseconds());
         if (static_cast<int>(self->m_refusedAddsUs.size()) == self->m_refusedAdds && self->m_stepsAside) {
             PostQuitMessage(0);
         }
+        return FALSE;
     }
-    return FALSE;
+    self->m_added = self->m_added || code == NIM_ADD;
+    return self->m_added ? TRUE : FALSE;
 }
 
 // The pointer and the keyboard of the test display, as a user would use them. (No

@@ -71,6 +71,8 @@ private:
     const int m_refusedAdds;
     const bool m_stepsAside;
     std::vector<long long> m_refusedAddsUs;
+    // Like a shell, it changes or deletes only an icon it took.
+    bool m_added = false;
     std::array<std::atomic<int>, NIM_SETVERSION + 1> m_calls{};
     nowplaying::win32::UniqueKernelHandle m_ready;
     nowplaying::win32::UniqueKernelHandle m_thread;
