@@ -14,10 +14,6 @@ namespace peers {
 
 class PeerWindow : private nowplaying::win32::WindowBase {
 public:
-    // First thing in a stand-in: it is a wide program even where the system reports the
-    // 95 family, as the programs it stands in for are.
-    static void Start() { nowplaying::win32::UseWideFunctions(); }
-
     HWND Handle() const { return m_hWnd.get(); }
 
     // Creates the window, visible, at (x, y); false when it could not be created.

@@ -93,7 +93,6 @@ private:
 
 int wmain()
 {
-    peers::PeerWindow::Start();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const support::CommandLine args;
     g_print = args.Has(L"--print");

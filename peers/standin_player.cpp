@@ -64,7 +64,6 @@ private:
 
 int wmain()
 {
-    peers::PeerWindow::Start();
     const support::CommandLine args;
     const std::wstring title = args.Value(L"--title", kDemoTitles[0]);
     const int cycleMs = args.Int(L"--cycle", 0);

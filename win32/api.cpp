@@ -46,13 +46,14 @@ constexpr Functions kWideFunctions{false,
                                    ::SetWindowLongPtrW,
                                    ::GetWindowTextLengthW};
 
-bool g_wideRequested = false;
-
 const Functions& Api()
 {
-    static const Functions& functions =
-        !g_wideRequested && (GetVersion() & 0x80000000u) != 0 ? kAnsiFunctions : kWideFunctions;
+#ifdef NOWPLAYING_WIDE_FUNCTIONS_ONLY
+    return kWideFunctions;
+#else
+    static const Functions& functions = (GetVersion() & 0x80000000u) != 0 ? kAnsiFunctions : kWideFunctions;
     return functions;
+#endif
 }
 
 bool Ansi()
@@ -96,11 +97,6 @@ void FontFromAnsi(const LOGFONTA& ansi, LOGFONTW& font)
 bool UsesAnsiFunctions()
 {
     return Ansi();
-}
-
-void UseWideFunctions()
-{
-    g_wideRequested = true;
 }
 
 std::string ToAnsi(std::u16string_view text)

@@ -5,7 +5,8 @@
 // ERROR_CALL_NOT_IMPLEMENTED, so there every call that carries text, or whose W form is
 // such a stub, goes to the A function, with texts converted to and from the system ANSI
 // code page. On the NT family the W functions keep every text intact. The family is
-// read once, on first use; callers never ask for it.
+// read once, on first use; callers never ask for it. A program that is wide wherever it
+// runs compiles this layer with NOWPLAYING_WIDE_FUNCTIONS_ONLY defined.
 //
 // The "T" suffix names the family's variant, as the platform's own generic-text names do.
 // Texts are null-terminated UTF-16; class names and system resource names are ASCII.
@@ -21,10 +22,6 @@ namespace nowplaying::win32 {
 
 // True where this layer calls the A functions (the 95 family).
 bool UsesAnsiFunctions();
-// Makes this layer call the W functions whatever family the system reports: for the
-// programs that stand in for others in the tests, which are wide programs wherever
-// they run. Must come before every other call of this layer.
-void UseWideFunctions();
 
 // The system ANSI code page's bytes for text, and back. Characters the code page lacks
 // become its default character.
