@@ -4,6 +4,7 @@
 #include "app/resources/resource.h"
 #include "win32/api.h"
 #include "win32/dpi.h"
+#include "win32/text.h"
 
 #include <string_view>
 
@@ -42,8 +43,7 @@ CaptionFit TightestCaption(HDC dc, HFONT font, int dpi)
         SIZE extent{};
         // GetTextExtentPoint32W is one of the few wide functions that the 95 family implements.
         if (control.kind != ControlKind::Label ||
-            !GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(caption.data()),
-                                   static_cast<int>(caption.size()), &extent)) {
+            !GetTextExtentPoint32W(dc, win32::Wide(caption.data()), static_cast<int>(caption.size()), &extent)) {
             continue;
         }
         const int available = ToPixels(control.twips, dpi).Width();

@@ -77,11 +77,6 @@ private:
     std::string m_text;
 };
 
-const wchar_t* WideText(const char16_t* text)
-{
-    return reinterpret_cast<const wchar_t*>(text);
-}
-
 void FontFromAnsi(const LOGFONTA& ansi, LOGFONTW& font)
 {
     static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(LOGFONTW, lfFaceName));
@@ -104,7 +99,7 @@ std::string ToAnsi(std::u16string_view text)
     if (text.empty()) {
         return {};
     }
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const wchar_t* wide = Wide(text.data());
     const int count = static_cast<int>(text.size());
     const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, count, nullptr, 0, nullptr, nullptr);
     std::string ansi(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
@@ -146,7 +141,7 @@ ATOM RegisterClassExT(const WindowClassT& windowClass)
     }
     WNDCLASSEXW wc{};
     fill(wc);
-    wc.lpszClassName = WideText(windowClass.name);
+    wc.lpszClassName = Wide(windowClass.name);
     return RegisterClassExW(&wc);
 }
 
@@ -166,7 +161,7 @@ HWND CreateWindowExT(DWORD exStyle, const char16_t* className, const char16_t* c
         return CreateWindowExA(exStyle, AnsiText(className).get(), AnsiText(caption).get(), style, x, y, width,
                                height, parent, menu, instance, param);
     }
-    return CreateWindowExW(exStyle, WideText(className), WideText(caption), style, x, y, width, height, parent, menu,
+    return CreateWindowExW(exStyle, Wide(className), Wide(caption), style, x, y, width, height, parent, menu,
                            instance, param);
 }
 
@@ -226,7 +221,7 @@ BOOL SetWindowTextT(HWND hWnd, const char16_t* text)
     if (Ansi()) {
         return SetWindowTextA(hWnd, AnsiText(text).get());
     }
-    return SetWindowTextW(hWnd, WideText(text));
+    return SetWindowTextW(hWnd, Wide(text));
 }
 
 int GetWindowTextLengthT(HWND hWnd)
@@ -264,7 +259,7 @@ UINT RegisterWindowMessageT(const char16_t* name)
     if (Ansi()) {
         return RegisterWindowMessageA(AnsiText(name).get());
     }
-    return RegisterWindowMessageW(WideText(name));
+    return RegisterWindowMessageW(Wide(name));
 }
 
 HWND FindWindowT(const char16_t* className)
@@ -272,13 +267,13 @@ HWND FindWindowT(const char16_t* className)
     if (Ansi()) {
         return FindWindowA(AnsiText(className).get(), nullptr);
     }
-    return FindWindowW(WideText(className), nullptr);
+    return FindWindowW(Wide(className), nullptr);
 }
 
 UniqueKernelHandle CreateMutexT(const char16_t* name, bool& alreadyExists)
 {
     const HANDLE mutex =
-        Ansi() ? CreateMutexA(nullptr, FALSE, AnsiText(name).get()) : CreateMutexW(nullptr, FALSE, WideText(name));
+        Ansi() ? CreateMutexA(nullptr, FALSE, AnsiText(name).get()) : CreateMutexW(nullptr, FALSE, Wide(name));
     alreadyExists = mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
     return UniqueKernelHandle(mutex);
 }
@@ -306,7 +301,7 @@ BOOL AppendMenuT(HMENU menu, UINT flags, UINT_PTR id, const char16_t* text)
     if (Ansi()) {
         return AppendMenuA(menu, flags, id, AnsiText(text).get());
     }
-    return AppendMenuW(menu, flags, id, WideText(text));
+    return AppendMenuW(menu, flags, id, Wide(text));
 }
 
 bool GetMessageFontT(LOGFONTW& font)
@@ -338,8 +333,7 @@ HFONT CreateFontIndirectT(const LOGFONTW& font)
     }
     LOGFONTA ansi{};
     std::memcpy(&ansi, &font, offsetof(LOGFONTA, lfFaceName));
-    const std::string face = ToAnsi({reinterpret_cast<const char16_t*>(font.lfFaceName),
-                                     wcsnlen(font.lfFaceName, LF_FACESIZE)});
+    const std::string face = ToAnsi(Utf16(font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE)));
     // Cut on a character boundary: half a double-byte character would name another face.
     std::size_t length = 0;
     while (length < face.size()) {

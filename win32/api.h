@@ -1,11 +1,20 @@
 #pragma once
-// The one place that chooses between the wide (W) and the ANSI (A) Win32 functions.
+// The family-aware calls: W functions on the NT family, A functions on the 95 family.
 //
 // On the Windows 95 family nearly every W function is a stub that fails with
-// ERROR_CALL_NOT_IMPLEMENTED, so there every call that carries text, or whose W form is
-// such a stub, goes to the A function, with texts converted to and from the system ANSI
-// code page. On the NT family the W functions keep every text intact. The family is
-// read once, on first use; callers never ask for it. A program that is wide wherever it
+// ERROR_CALL_NOT_IMPLEMENTED, so there the calls below go to the A function, with texts
+// converted to and from the system ANSI code page. On the NT family the W functions
+// keep every text intact. The family is read once, on first use; callers never ask for it.
+//
+// The rule for the rest of the program: a call that carries the program's or the user's
+// text (captions, titles, labels, menu items, window and mutex names) goes through
+// this layer. A call that carries no text (GetWindowLong, SendMessageTimeout with a
+// message the system does not convert, such as WM_COPYDATA or a private message), or
+// only ASCII fixed in the program (a class or module name, a message box's message),
+// may call the A function directly: it does the same on both families. So may the
+// notification-icon records, whose ANSI and Unicode layouts the tray component chooses
+// itself, and the few W functions that the 95 family implements (FindResourceW,
+// GetTextExtentPoint32W). A program that is wide wherever it
 // runs compiles this layer with NOWPLAYING_WIDE_FUNCTIONS_ONLY defined.
 //
 // The "T" suffix names the family's variant, as the platform's own generic-text names do.
