@@ -4,6 +4,7 @@
 #include "messenger/now_playing.h"
 #include "win32/api.h"
 #include "win32/dpi.h"
+#include "win32/handle_cast.h"
 
 #include <string_view>
 
@@ -62,7 +63,7 @@ const char* frmMain::Load()
         return "nowplaying could not start its timer, so it cannot follow the player.\n\n"
                "Close some programs and start it again.";
     }
-    if (!m_frmSysTray.Load(reinterpret_cast<tray::NativeHandle>(m_view.SmallIcon()))) {
+    if (!m_frmSysTray.Load(win32::ToNative(m_view.SmallIcon()))) {
         return "nowplaying could not put its icon in the notification area, so it could not be reached "
                "or ended.\n\nClose some programs and start it again.";
     }
@@ -86,7 +87,7 @@ void frmMain::ApplyDpi(UINT dpi, const RECT* suggested)
         const AboutView::Icons previous = m_view.ApplyDpi(dpi);
         // The notification area shows the window's small icon: it takes the new one
         // before the old one is destroyed.
-        m_frmSysTray.IconHandle(reinterpret_cast<tray::NativeHandle>(m_view.SmallIcon()));
+        m_frmSysTray.IconHandle(win32::ToNative(m_view.SmallIcon()));
     }
     m_view.SizeWindow(dpi, suggested);
 }
@@ -111,7 +112,7 @@ void frmMain::SendNowPlaying(std::u16string_view song)
 void frmMain::Timer1_Tick()
 {
     const std::u16string_view song =
-        m_winamp.GetCurrentSong(m_windowList, reinterpret_cast<WindowHandle>(m_hWnd.get()));
+        m_winamp.GetCurrentSong(m_windowList, win32::ToNative(m_hWnd.get()));
     m_cycle.Tick(song, m_view, *this);
 }
 

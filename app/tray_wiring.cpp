@@ -9,7 +9,7 @@ TrayWiring::TrayWiring(tray::TrayPlatform& platform, TrayCommands& commands)
 
 TrayWiring::~TrayWiring() = default;
 
-bool TrayWiring::Load(tray::NativeHandle hIcon)
+bool TrayWiring::Load(NativeHandle hIcon)
 {
     tray::SystrayEvents& events = *this;
     m_frmSysTray = std::make_unique<tray::frmSystray>(m_platform, events);
@@ -27,7 +27,7 @@ bool TrayWiring::Load(tray::NativeHandle hIcon)
     return true;
 }
 
-void TrayWiring::IconHandle(tray::NativeHandle hIcon)
+void TrayWiring::IconHandle(NativeHandle hIcon)
 {
     if (m_frmSysTray && !m_bUnloaded) {
         m_frmSysTray->IconHandle(hIcon);

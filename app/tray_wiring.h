@@ -33,8 +33,8 @@ public:
 
     // Creates the component, whose first item adds the icon, and fills its menu,
     // tooltip and icon; false, with no icon added, when the component could not load.
-    bool Load(tray::NativeHandle hIcon);
-    void IconHandle(tray::NativeHandle hIcon);
+    bool Load(NativeHandle hIcon);
+    void IconHandle(NativeHandle hIcon);
     // Removes the icon at once, so that a session that ends right after still loses
     // it. The component itself goes only once no menu of it is open: it may be called
     // from inside that menu.

@@ -147,7 +147,7 @@ Point Measure(int n, HWND own, int rounds)
 {
     auto winamp = std::make_unique<nowplaying::modWinamp>();
     nowplaying::Win32WindowList windows;
-    const auto hOwn = reinterpret_cast<nowplaying::WindowHandle>(own);
+    const auto hOwn = reinterpret_cast<nowplaying::NativeHandle>(own);
     std::vector<double> product;
     std::vector<double> bare;
     std::vector<double> ratios;

@@ -26,7 +26,7 @@ using namespace nowplaying;
 
 constexpr std::uint32_t kVisibleCaptioned = 0x10C00000; // WS_VISIBLE | WS_CAPTION
 constexpr std::size_t kWindows = 1001;
-constexpr WindowHandle kOwnWindow = 0xABCD0;
+constexpr NativeHandle kOwnWindow = 0xABCD0;
 
 // A desktop in memory: handle i + 1 is window i, topmost first; the player is last.
 class MemoryDesktop final : public WindowList {
@@ -42,15 +42,15 @@ public:
 
     void SetPlayerTitle(std::u16string_view title) { m_titles.back().assign(title); }
 
-    void Snapshot(std::vector<WindowHandle>& handles) override
+    void Snapshot(std::vector<NativeHandle>& handles) override
     {
         handles.clear();
-        for (WindowHandle h = 1; h <= m_titles.size(); ++h) {
+        for (NativeHandle h = 1; h <= m_titles.size(); ++h) {
             handles.push_back(h);
         }
     }
-    std::uint32_t Style(WindowHandle) override { return kVisibleCaptioned; }
-    std::size_t ReadTitle(WindowHandle h, std::u16string& title) override
+    std::uint32_t Style(NativeHandle) override { return kVisibleCaptioned; }
+    std::size_t ReadTitle(NativeHandle h, std::u16string& title) override
     {
         title.assign(m_titles[h - 1]);
         return title.size();
@@ -72,8 +72,8 @@ private:
 
 class OneMessenger final : public MessengerWindows {
 public:
-    WindowHandle FindNext(WindowHandle after) override { return after == 0 ? 0x5000 : 0; }
-    void Send(WindowHandle, std::uint32_t, const void* lpData, std::uint32_t cbData) override
+    NativeHandle FindNext(NativeHandle after) override { return after == 0 ? 0x5000 : 0; }
+    void Send(NativeHandle, std::uint32_t, const void* lpData, std::uint32_t cbData) override
     {
         benchmark::DoNotOptimize(lpData);
         bytes += cbData;

@@ -36,7 +36,7 @@ void SendNowPlaying(MessengerWindows& windows, std::u16string_view song)
 {
     const std::u16string payload = BuildNowPlayingPayload(song);
     const auto cbData = static_cast<std::uint32_t>(payload.size() * sizeof(char16_t));
-    for (WindowHandle h = windows.FindNext(0); h != 0; h = windows.FindNext(h)) {
+    for (NativeHandle h = windows.FindNext(0); h != 0; h = windows.FindNext(h)) {
         windows.Send(h, NOW_PLAYING_COPYDATA_ID, payload.data(), cbData);
     }
 }

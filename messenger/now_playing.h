@@ -2,13 +2,13 @@
 // The now-playing message: its payload text and the broadcast to every messenger
 // window. Pure logic: the platform is reached through MessengerWindows.
 
+#include "common/native_handle.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace nowplaying {
-
-using WindowHandle = std::uintptr_t;
 
 inline constexpr std::uint32_t NOW_PLAYING_COPYDATA_ID = 1351;
 inline constexpr char MESSENGER_WINDOW_CLASS[] = "MsnMsgrUIManager";
@@ -17,9 +17,9 @@ class MessengerWindows {
 public:
     virtual ~MessengerWindows() = default;
     // The next top-level messenger window after `after` (0 starts the search); 0 when none is left.
-    virtual WindowHandle FindNext(WindowHandle after) = 0;
+    virtual NativeHandle FindNext(NativeHandle after) = 0;
     // Delivers one WM_COPYDATA to h and returns once it was handled or given up on.
-    virtual void Send(WindowHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) = 0;
+    virtual void Send(NativeHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) = 0;
 };
 
 namespace modMsn {

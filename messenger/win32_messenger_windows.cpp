@@ -1,5 +1,7 @@
 #include "win32_messenger_windows.h"
 
+#include "win32/handle_cast.h"
+
 #include <windows.h>
 
 namespace nowplaying {
@@ -7,13 +9,12 @@ namespace nowplaying {
 // The ANSI variants are used on purpose: the class name is plain ASCII and
 // WM_COPYDATA is not text-converted, and unlike the wide ones they work on every
 // Windows family.
-WindowHandle Win32MessengerWindows::FindNext(WindowHandle after)
+NativeHandle Win32MessengerWindows::FindNext(NativeHandle after)
 {
-    return reinterpret_cast<WindowHandle>(
-        FindWindowExA(nullptr, reinterpret_cast<HWND>(after), MESSENGER_WINDOW_CLASS, nullptr));
+    return win32::ToNative(FindWindowExA(nullptr, win32::ToHwnd(after), MESSENGER_WINDOW_CLASS, nullptr));
 }
 
-void Win32MessengerWindows::Send(WindowHandle h, std::uint32_t dwData, const void* lpData,
+void Win32MessengerWindows::Send(NativeHandle h, std::uint32_t dwData, const void* lpData,
                                  std::uint32_t cbData)
 {
     COPYDATASTRUCT data{};
@@ -22,7 +23,7 @@ void Win32MessengerWindows::Send(WindowHandle h, std::uint32_t dwData, const voi
     data.lpData = const_cast<void*>(lpData);
     DWORD_PTR result = 0;
     // SMTO_BLOCK keeps other senders from re-entering the program while it waits.
-    SendMessageTimeoutA(reinterpret_cast<HWND>(h), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+    SendMessageTimeoutA(win32::ToHwnd(h), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                         SMTO_BLOCK | SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result);
 }
 

@@ -11,8 +11,8 @@ public:
     // message, so a hung messenger cannot freeze the poll cycle.
     static constexpr unsigned SEND_TIMEOUT_MS = 1000;
 
-    WindowHandle FindNext(WindowHandle after) override;
-    void Send(WindowHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) override;
+    NativeHandle FindNext(NativeHandle after) override;
+    void Send(NativeHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) override;
 };
 
 } // namespace nowplaying

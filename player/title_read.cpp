@@ -16,7 +16,7 @@ std::size_t Delivered(int copied, std::u16string& title)
 }
 } // namespace
 
-std::size_t TitleReader::Read(TitleCalls& calls, WindowHandle h, std::u16string& title)
+std::size_t TitleReader::Read(TitleCalls& calls, NativeHandle h, std::u16string& title)
 {
     const int copied = calls.CopyTitle(h, title, m_capacity);
     if (copied < m_capacity - 1) {

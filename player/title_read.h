@@ -13,9 +13,9 @@ public:
     // GetWindowText: reads at most capacity - 1 characters of h's title into title,
     // as UTF-16, and returns how many the system copied (0 for none), counted as
     // TitleLength counts; capacity - 1 means that the title may have been cut.
-    virtual int CopyTitle(WindowHandle h, std::u16string& title, int capacity) = 0;
+    virtual int CopyTitle(NativeHandle h, std::u16string& title, int capacity) = 0;
     // GetWindowTextLength.
-    virtual int TitleLength(WindowHandle h) = 0;
+    virtual int TitleLength(NativeHandle h) = 0;
 
 protected:
     ~TitleCalls() = default;
@@ -36,7 +36,7 @@ public:
 
     // Reads h's title into title, reusing its storage, and returns its length in
     // UTF-16 units; 0, with title empty, for an empty or unreadable title.
-    std::size_t Read(TitleCalls& calls, WindowHandle h, std::u16string& title);
+    std::size_t Read(TitleCalls& calls, NativeHandle h, std::u16string& title);
 
 private:
     int m_capacity = FIRST_CAPACITY;

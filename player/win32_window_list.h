@@ -11,9 +11,9 @@ namespace nowplaying {
 
 class Win32WindowList final : public WindowList {
 public:
-    void Snapshot(std::vector<WindowHandle>& handles) override;
-    std::uint32_t Style(WindowHandle h) override;
-    std::size_t ReadTitle(WindowHandle h, std::u16string& title) override;
+    void Snapshot(std::vector<NativeHandle>& handles) override;
+    std::uint32_t Style(NativeHandle h) override;
+    std::size_t ReadTitle(NativeHandle h, std::u16string& title) override;
 
 private:
     TitleReader m_titleReader;

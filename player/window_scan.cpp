@@ -22,12 +22,12 @@ std::u16string_view ExtractSongFromTitle(std::u16string_view title)
     return title.substr(firstSpace + 1, marker - firstSpace - 1);
 }
 
-void modWinamp::CollectWindowTitles(WindowList& windows, WindowHandle hOwn)
+void modWinamp::CollectWindowTitles(WindowList& windows, NativeHandle hOwn)
 {
     windows.Snapshot(m_hSnapshot);
     std::size_t count = 0;
     m_bMatchBeyondList = false;
-    for (const WindowHandle h : m_hSnapshot) {
+    for (const NativeHandle h : m_hSnapshot) {
         if (h == hOwn || !IsCandidateWindow(windows.Style(h))) {
             continue;
         }
@@ -48,7 +48,7 @@ void modWinamp::CollectWindowTitles(WindowList& windows, WindowHandle hOwn)
     m_iWindowCount = static_cast<std::int32_t>(count);
 }
 
-std::u16string_view modWinamp::GetCurrentSong(WindowList& windows, WindowHandle hOwn)
+std::u16string_view modWinamp::GetCurrentSong(WindowList& windows, NativeHandle hOwn)
 {
     CollectWindowTitles(windows, hOwn);
     // Everything beyond the list lies lower in Z-order than everything in it.

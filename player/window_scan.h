@@ -2,6 +2,8 @@
 // Finds the player's window among the desktop's top-level windows and cuts the
 // song text out of its title. Pure logic: the platform is reached through WindowList.
 
+#include "common/native_handle.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -9,8 +11,6 @@
 #include <vector>
 
 namespace nowplaying {
-
-using WindowHandle = std::uintptr_t;
 
 // The part of the platform's window list that the scan needs. Each call maps to
 // one system call (a title read to one, rarely more), so the Win32 adapter stays small.
@@ -20,12 +20,12 @@ public:
     // Replaces handles with the top-level windows as they stand at one moment, in
     // Z-order, topmost first. A window restacked or destroyed during the scan is
     // neither skipped nor met twice; handles keeps its storage between scans.
-    virtual void Snapshot(std::vector<WindowHandle>& handles) = 0;
+    virtual void Snapshot(std::vector<NativeHandle>& handles) = 0;
     // The window's style bits; 0 when they cannot be read.
-    virtual std::uint32_t Style(WindowHandle h) = 0;
+    virtual std::uint32_t Style(NativeHandle h) = 0;
     // Reads the title into title (reusing its storage) and returns the number of
     // characters delivered; 0 for an empty or unreadable title.
-    virtual std::size_t ReadTitle(WindowHandle h, std::u16string& title) = 0;
+    virtual std::size_t ReadTitle(NativeHandle h, std::u16string& title) = 0;
 };
 
 inline constexpr std::u16string_view PLAYER_TITLE_MARKER = u" - Winamp";
@@ -41,7 +41,7 @@ std::u16string_view ExtractSongFromTitle(std::u16string_view title);
 
 struct WindowEntry {
     std::u16string sWindowTitle;
-    WindowHandle hWindow = 0;
+    NativeHandle hWindow = 0;
 };
 
 // The player title reader: owns the window list that every scan reuses.
@@ -53,11 +53,11 @@ public:
     // borderless windows and empty titles. Once the list is full, the remaining
     // candidates are still read, and the last of them whose title carries the
     // marker is kept apart: a player that low must not be lost.
-    void CollectWindowTitles(WindowList& windows, WindowHandle hOwn);
+    void CollectWindowTitles(WindowList& windows, NativeHandle hOwn);
 
     // The song of the last matching title (lowest in Z-order), or empty. The view
     // stays valid until the next scan.
-    std::u16string_view GetCurrentSong(WindowList& windows, WindowHandle hOwn);
+    std::u16string_view GetCurrentSong(WindowList& windows, NativeHandle hOwn);
 
     int WindowCount() const { return m_iWindowCount; }
     const WindowEntry& Entry(int i) const { return m_aWindows.at(static_cast<std::size_t>(i)); }
@@ -65,7 +65,7 @@ public:
 private:
     std::array<WindowEntry, MAX_WINDOW_INDEX + 1> m_aWindows{};
     std::int32_t m_iWindowCount = 0;
-    std::vector<WindowHandle> m_hSnapshot;
+    std::vector<NativeHandle> m_hSnapshot;
     // Below the full list: the title being read, and the last one with the marker.
     std::u16string m_sTitleBeyondList;
     std::u16string m_sMatchBeyondList;

@@ -4,6 +4,7 @@
 // window, the shell, the popup menu) is reached through TrayPlatform, so every
 // shell call can be read as the bytes the shell would get.
 
+#include "common/native_handle.h"
 #include "tray/notify_icon_data.h"
 #include "tray/tray_events.h"
 #include "tray/tray_menu.h"
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace nowplaying::tray {
-
-using NativeHandle = std::uintptr_t;
 
 // What the component's window reports to the component.
 class TrayWindowSink {

@@ -2,6 +2,7 @@
 
 #include "tray/version_resource.h"
 #include "win32/api.h"
+#include "win32/handle_cast.h"
 #include "win32/text.h"
 
 #include <shellapi.h>
@@ -56,11 +57,6 @@ static_assert(CODE_CONTEXT_MENU == WM_CONTEXTMENU && CODE_KEY_SELECT == NIN_KEYS
 static_assert(NOTIFY_ADD == NIM_ADD && NOTIFY_MODIFY == NIM_MODIFY && NOTIFY_DELETE == NIM_DELETE &&
               NOTIFY_SETVERSION == NIM_SETVERSION && NOTIFY_VERSION_3 == NOTIFYICON_VERSION);
 
-HWND ToHwnd(NativeHandle h)
-{
-    return reinterpret_cast<HWND>(h);
-}
-
 // Looked up at run time: the program must load on Windows 95, whose shell is not known
 // to export the wide function, and only the NT family's records are Unicode.
 BOOL NotifyIconWide(DWORD message, NOTIFYICONDATAW* record)
@@ -101,7 +97,7 @@ NativeHandle Win32TrayPlatform::CreateComponentWindow(TrayWindowSink& sink)
     // A top-level window, never shown: a message-only window would miss the
     // shell's "TaskbarCreated" broadcast.
     m_hWnd.reset(CreateWindowT(m_class, WS_EX_TOOLWINDOW, kCaption, WS_POPUP, 0, 0, 0, 0, nullptr));
-    return reinterpret_cast<NativeHandle>(m_hWnd.get());
+    return win32::ToNative(m_hWnd.get());
 }
 
 void Win32TrayPlatform::DestroyComponentWindow()
@@ -124,7 +120,7 @@ NativeHandle Win32TrayPlatform::FormIcon()
         constexpr int kApplicationIcon = 32512; // IDI_APPLICATION
         m_formIcon.reset(CopyIcon(win32::LoadSystemIconT(kApplicationIcon)));
     }
-    return reinterpret_cast<NativeHandle>(m_formIcon.get());
+    return win32::ToNative(m_formIcon.get());
 }
 
 std::u16string Win32TrayPlatform::FileDescription()
@@ -166,7 +162,7 @@ void Win32TrayPlatform::StopRetryTimer()
 
 void Win32TrayPlatform::SetForegroundWindow(NativeHandle hWnd)
 {
-    ::SetForegroundWindow(ToHwnd(hWnd));
+    ::SetForegroundWindow(win32::ToHwnd(hWnd));
 }
 
 std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
@@ -194,7 +190,7 @@ std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd,
     // The choice is returned rather than posted, so that the click is reported
     // before the popup call ends.
     const int chosen = ::TrackPopupMenu(mnuPopup.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, pointer.x,
-                                        pointer.y, 0, ToHwnd(hWnd), nullptr);
+                                        pointer.y, 0, win32::ToHwnd(hWnd), nullptr);
     if (chosen <= 0) {
         return std::nullopt;
     }
@@ -203,7 +199,7 @@ std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd,
 
 void Win32TrayPlatform::PostNull(NativeHandle hWnd)
 {
-    win32::PostMessageT(ToHwnd(hWnd), WM_NULL, 0, 0);
+    win32::PostMessageT(win32::ToHwnd(hWnd), WM_NULL, 0, 0);
 }
 
 std::string Win32TrayPlatform::ToAnsi(std::u16string_view text) const

@@ -16,7 +16,7 @@ namespace nowplaying::testing {
 inline constexpr std::uint32_t kVisibleCaptioned = 0x10C00000; // WS_VISIBLE | WS_CAPTION
 
 struct FakeWindow {
-    WindowHandle handle;
+    NativeHandle handle;
     std::uint32_t style;
     std::u16string title;
 };
@@ -27,15 +27,15 @@ public:
     std::vector<FakeWindow> windows;
     int titleReads = 0;
 
-    void Snapshot(std::vector<WindowHandle>& handles) override
+    void Snapshot(std::vector<NativeHandle>& handles) override
     {
         handles.clear();
         for (const auto& w : windows) {
             handles.push_back(w.handle);
         }
     }
-    std::uint32_t Style(WindowHandle h) override { return Find(h).style; }
-    std::size_t ReadTitle(WindowHandle h, std::u16string& title) override
+    std::uint32_t Style(NativeHandle h) override { return Find(h).style; }
+    std::size_t ReadTitle(NativeHandle h, std::u16string& title) override
     {
         ++titleReads;
         title = Find(h).title;
@@ -44,11 +44,11 @@ public:
 
     void Add(std::u16string title, std::uint32_t style = kVisibleCaptioned)
     {
-        windows.push_back({static_cast<WindowHandle>(0x1000 + windows.size() * 4), style, std::move(title)});
+        windows.push_back({static_cast<NativeHandle>(0x1000 + windows.size() * 4), style, std::move(title)});
     }
 
 private:
-    const FakeWindow& Find(WindowHandle h) const
+    const FakeWindow& Find(NativeHandle h) const
     {
         static const FakeWindow none{0, 0, {}};
         const auto found = std::find_if(windows.begin(), windows.end(), [h](const auto& w) { return w.handle == h; });
@@ -57,18 +57,18 @@ private:
 };
 
 struct SentMessage {
-    WindowHandle to;
+    NativeHandle to;
     std::uint32_t dwData;
     std::vector<std::uint8_t> bytes;
 };
 
 class FakeMessengers final : public MessengerWindows {
 public:
-    std::vector<WindowHandle> handles;
+    std::vector<NativeHandle> handles;
     std::vector<SentMessage> sent;
     int searches = 0;
 
-    WindowHandle FindNext(WindowHandle after) override
+    NativeHandle FindNext(NativeHandle after) override
     {
         ++searches;
         auto next = after == 0 ? handles.begin() : std::find(handles.begin(), handles.end(), after);
@@ -77,7 +77,7 @@ public:
         }
         return next == handles.end() ? 0 : *next;
     }
-    void Send(WindowHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) override
+    void Send(NativeHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData) override
     {
         const auto* p = static_cast<const std::uint8_t*>(lpData);
         sent.push_back({h, dwData, std::vector<std::uint8_t>(p, p + cbData)});

@@ -91,7 +91,7 @@ TEST(Payload, ReusedBufferHoldsOnlyTheNewPayload)
     EXPECT_EQ(buffer, modMsn::BuildNowPlayingPayload(u"abc"));
 }
 
-using Handles = std::vector<WindowHandle>;
+using Handles = std::vector<NativeHandle>;
 
 class SendLoop : public ::testing::TestWithParam<Handles> {};
 

@@ -77,7 +77,7 @@ TEST_F(WindowScan, SkipsOwnHiddenBorderlessAndUntitledWindows)
     list.Add(u"1. Borderless - Winamp", 0x10000000);
     list.Add(u"");
     list.Add(u"1. Own - Winamp");
-    const WindowHandle own = list.windows.back().handle;
+    const NativeHandle own = list.windows.back().handle;
     EXPECT_EQ(scanner.GetCurrentSong(list, own), u"Visible");
     ASSERT_EQ(scanner.WindowCount(), 1);
     EXPECT_EQ(scanner.Entry(0).hWindow, list.windows.front().handle);
@@ -142,13 +142,13 @@ struct ScriptedTitle final : TitleCalls {
     std::vector<std::string> calls;
 
     const std::u16string& Now() const { return titles[std::min(calls.size(), titles.size() - 1)]; }
-    int CopyTitle(WindowHandle, std::u16string& title, int capacity) override
+    int CopyTitle(NativeHandle, std::u16string& title, int capacity) override
     {
         title = Now().substr(0, static_cast<std::size_t>(capacity) - 1);
         calls.push_back("copy " + std::to_string(capacity));
         return static_cast<int>(title.size());
     }
-    int TitleLength(WindowHandle) override
+    int TitleLength(NativeHandle) override
     {
         const int length = static_cast<int>(Now().size());
         calls.push_back("length");
