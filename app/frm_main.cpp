@@ -132,7 +132,7 @@ void frmMain::cmdOk_Click()
 
 void frmMain::SendNowPlaying(std::u16string_view song)
 {
-    modMsn::SendNowPlaying(m_messengers, song);
+    modMsn::SendNowPlaying(m_messengers, song, m_holders);
 }
 
 void frmMain::Timer1_Tick()
@@ -140,6 +140,9 @@ void frmMain::Timer1_Tick()
     const std::u16string_view song =
         m_winamp.GetCurrentSong(m_windowList, reinterpret_cast<WindowHandle>(m_hWnd.get()));
     m_cycle.Tick(song, m_view, *this);
+    // Users often sign in to the messenger after the music started, and the song may
+    // not change for minutes.
+    modMsn::SendToNewWindows(m_messengers, m_cycle.LastSong(), m_holders);
 }
 
 LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

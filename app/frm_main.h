@@ -69,6 +69,7 @@ private:
     PollCycle m_cycle;
     Win32WindowList m_windowList;
     Win32MessengerWindows m_messengers;
+    modMsn::SongHolders m_holders;
     tray::Win32TrayPlatform m_trayPlatform;
     std::unique_ptr<tray::frmSystray> m_frmSysTray;
     bool m_bMenuOpen = false;
