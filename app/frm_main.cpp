@@ -106,7 +106,7 @@ void frmMain::cmdOk_Click()
 
 void frmMain::SendNowPlaying(std::u16string_view song)
 {
-    modMsn::SendNowPlaying(m_messengers, song);
+    modMsn::SendNowPlaying(m_messengers, song, m_holders);
 }
 
 void frmMain::Timer1_Tick()
@@ -114,6 +114,9 @@ void frmMain::Timer1_Tick()
     const std::u16string_view song =
         m_winamp.GetCurrentSong(m_windowList, win32::ToNative(m_hWnd.get()));
     m_cycle.Tick(song, m_view, *this);
+    // Users often sign in to the messenger after the music started, and the song may
+    // not change for minutes.
+    modMsn::SendToNewWindows(m_messengers, m_cycle.LastSong(), m_holders);
 }
 
 LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -60,6 +60,7 @@ private:
     PollCycle m_cycle;
     Win32WindowList m_windowList;
     Win32MessengerWindows m_messengers;
+    modMsn::SongHolders m_holders;
     tray::Win32TrayPlatform m_trayPlatform;
     TrayWiring m_frmSysTray;
     win32::UniqueWindow m_hWnd;

@@ -84,8 +84,9 @@ public:
 // The program's send: the whole broadcast, payload included.
 class Broadcaster final : public SongSender {
 public:
-    void SendNowPlaying(std::u16string_view song) override { modMsn::SendNowPlaying(messenger, song); }
+    void SendNowPlaying(std::u16string_view song) override { modMsn::SendNowPlaying(messenger, song, holders); }
     OneMessenger messenger;
+    modMsn::SongHolders holders;
 };
 
 // What one timer tick of the program does.
@@ -98,6 +99,7 @@ struct Program {
     void Tick(MemoryDesktop& desktop)
     {
         cycle.Tick(winamp.GetCurrentSong(desktop, kOwnWindow), label, sender);
+        modMsn::SendToNewWindows(sender.messenger, cycle.LastSong(), sender.holders);
     }
 };
 

@@ -48,6 +48,9 @@ TEST_F(Spine, FirstSongReachesEachReceiverOnceByteExact)
 TEST_F(Spine, TitleChangeSendsOnceAndStateSuffixSendsNothing)
 {
     ASSERT_TRUE(Start(L"1. A - One - Winamp"));
+    StandInMessenger late; // signed in after the song was sent
+    ASSERT_TRUE(late.WaitForMessages(1, kReact));
+    EXPECT_EQ(SongOf(late.Messages()[0]), L"A - One");
 
     player->SetTitle(L"2. B - Two - Winamp");
     ASSERT_TRUE(messenger->WaitForMessages(2, kReact));
@@ -56,6 +59,7 @@ TEST_F(Spine, TitleChangeSendsOnceAndStateSuffixSendsNothing)
     const auto messages = messenger->Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(SongOf(messages[1]), L"B - Two");
+    EXPECT_EQ(late.Messages().size(), 2u);
 }
 
 TEST_F(Spine, ClosingThePlayerSendsTheEmptySongOnce)
@@ -63,11 +67,13 @@ TEST_F(Spine, ClosingThePlayerSendsTheEmptySongOnce)
     ASSERT_TRUE(Start(L"1. A - One - Winamp"));
     player->Close();
     ASSERT_TRUE(messenger->WaitForMessages(2, kReact));
+    StandInMessenger late; // has nothing to learn
     Settle();
     const auto messages = messenger->Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].cbData, 44u);
     EXPECT_EQ(SongOf(messages[1]), L"");
+    EXPECT_TRUE(late.Messages().empty());
 }
 
 // Whether the system's ANSI code page holds every character of text.

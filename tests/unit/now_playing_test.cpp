@@ -1,11 +1,13 @@
 #include "messenger/now_playing.h"
 
 #include "fake_windows.h"
+#include "support/named_row.h"
 #include "support/payload.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -93,26 +95,57 @@ TEST(Payload, ReusedBufferHoldsOnlyTheNewPayload)
 
 using Handles = std::vector<NativeHandle>;
 
-class SendLoop : public ::testing::TestWithParam<Handles> {};
+struct Receivers : support::NamedRow {
+    std::u16string song;
+    Handles atChange;           // the messenger windows when the song changes
+    std::vector<Handles> ticks; // the windows at each later tick with the same song
+    Handles sent;               // who gets the song, in order
+};
+
+Handles Windows(std::size_t count)
+{
+    Handles handles(count);
+    std::iota(handles.begin(), handles.end(), NativeHandle{0x100});
+    return handles;
+}
+const Handles kMany = Windows(modMsn::SongHolders::CAPACITY + 2);
+
+class SendLoop : public ::testing::TestWithParam<Receivers> {};
 
 TEST_P(SendLoop, EachReceiverGetsTheSameMessageOnceInSearchOrder)
 {
+    const Receivers& row = GetParam();
     FakeMessengers messengers;
-    messengers.handles = GetParam();
-    modMsn::SendNowPlaying(messengers, u"abc");
-
-    ASSERT_EQ(messengers.sent.size(), messengers.handles.size());
-    for (std::size_t i = 0; i < messengers.sent.size(); ++i) {
-        EXPECT_EQ(messengers.sent[i].to, messengers.handles[i]);
-        EXPECT_EQ(messengers.sent[i].dwData, 1351u);
-        EXPECT_EQ(messengers.sent[i].bytes, PayloadBytes(u"abc"));
+    modMsn::SongHolders holders;
+    messengers.handles = row.atChange;
+    modMsn::SendNowPlaying(messengers, row.song, holders);
+    EXPECT_EQ(messengers.searches, static_cast<int>(row.atChange.size()) + 1);
+    for (const Handles& windows : row.ticks) {
+        messengers.handles = windows;
+        modMsn::SendToNewWindows(messengers, row.song, holders);
     }
-    EXPECT_EQ(messengers.searches, static_cast<int>(messengers.handles.size()) + 1);
+
+    ASSERT_EQ(messengers.sent.size(), row.sent.size());
+    for (std::size_t i = 0; i < row.sent.size(); ++i) {
+        EXPECT_EQ(messengers.sent[i].to, row.sent[i]);
+        EXPECT_EQ(messengers.sent[i].dwData, 1351u);
+        EXPECT_EQ(messengers.sent[i].bytes, PayloadBytes(row.song));
+    }
 }
 
-// A handle with its top bit set is an ordinary handle and gets the message too.
-INSTANTIATE_TEST_SUITE_P(Receivers, SendLoop,
-                         ::testing::Values(Handles{}, Handles{0x10}, Handles{0x10, 0x20}, Handles{0x80000010u, 0x20}));
+// A window that appears after the send gets the song once. A handle with its top bit
+// set is an ordinary handle and gets the message too; a handle gone for a tick is a
+// new window's. Windows beyond the room of the holders are not sent it at every tick.
+INSTANTIATE_TEST_SUITE_P(
+    Receivers, SendLoop,
+    ::testing::Values(Receivers{{"None"}, u"abc", {}, {{}, {0x10}, {0x10}}, {0x10}},
+                      Receivers{{"One"}, u"abc", {0x10}, {{0x10}}, {0x10}},
+                      Receivers{{"Two"}, u"abc", {0x10, 0x20}, {{0x20, 0x30, 0x10}, {0x10, 0x30}}, {0x10, 0x20, 0x30}},
+                      Receivers{{"TopBitSet"}, u"abc", {0x80000010u, 0x20}, {}, {0x80000010u, 0x20}},
+                      Receivers{{"BackAfterATick"}, u"abc", {0x10}, {{}, {0x10}}, {0x10, 0x10}},
+                      Receivers{{"EmptySong"}, u"", {0x10}, {{0x10, 0x20}}, {0x10}},
+                      Receivers{{"MoreThanTheHoldersHold"}, u"abc", kMany, {kMany}, kMany}),
+    support::RowName);
 
 } // namespace
 } // namespace nowplaying

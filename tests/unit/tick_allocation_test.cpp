@@ -1,5 +1,6 @@
-// A tick whose song did not change must not touch the heap once the window list
-// has been filled: the program does it four times a second for as long as it runs.
+// A tick whose song did not change, its look for new messenger windows included, must
+// not touch the heap once the window list has been filled: the program does it four
+// times a second for as long as it runs.
 
 #include "app/poll_cycle.h"
 #include "player/window_scan.h"
@@ -39,7 +40,13 @@ TEST_P(SteadyTick, AllocatesNothingOnceTheListIsFilled)
     PollCycle cycle;
     testing::RecordingLabel label;
     testing::RecordingSender sender;
-    const auto tick = [&] { cycle.Tick(winamp->GetCurrentSong(windows, 0x10), label, sender); };
+    testing::FakeMessengers messengers;
+    messengers.handles = {0x5000};
+    modMsn::SongHolders holders;
+    const auto tick = [&] {
+        cycle.Tick(winamp->GetCurrentSong(windows, 0x10), label, sender);
+        modMsn::SendToNewWindows(messengers, cycle.LastSong(), holders);
+    };
 
     tick();
     const std::size_t before = testing::AllocationCount();
@@ -49,6 +56,7 @@ TEST_P(SteadyTick, AllocatesNothingOnceTheListIsFilled)
     EXPECT_EQ(testing::AllocationCount() - before, 0u);
     const std::u16string last = sender.sent.empty() ? u"" : sender.sent.back();
     EXPECT_EQ(last, GetParam().player ? u"A Rather Long Artist Name - A Rather Long Song Title" : u"");
+    EXPECT_EQ(messengers.sent.size(), GetParam().player ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktops, SteadyTick,
