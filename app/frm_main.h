@@ -34,7 +34,7 @@ public:
     // adds the icon; false, with no icon added, when any of the four failed.
     bool Load();
     HWND Handle() const { return m_hWnd.get(); }
-    // Makes the window visible; nothing changes when it is visible already.
+    // Makes the window visible, in front of the others, with the focus on Ok.
     void Show();
 
     void SendNowPlaying(std::u16string_view song) override;
