@@ -97,6 +97,11 @@ void frmMain::Show()
     if (!IsWindowVisible(m_hWnd.get())) {
         ShowWindow(m_hWnd.get(), SW_SHOWNORMAL);
     }
+    // Shown already, it may lie behind the windows the user went on to: asked for, it
+    // comes to the front, and its activation gives Ok the focus. The tray menu's window
+    // holds the foreground when About is chosen, so the system lets this process pass
+    // it on.
+    SetForegroundWindow(m_hWnd.get());
 }
 
 void frmMain::cmdOk_Click()

@@ -33,7 +33,7 @@ public:
     // words for the user, what could not be done; null when the program runs.
     const char* Load();
     HWND Handle() const { return m_hWnd.get(); }
-    // Makes the window visible; nothing changes when it is visible already.
+    // Makes the window visible, in front of the others, with the focus on Ok.
     void Show();
 
     void SendNowPlaying(std::u16string_view song) override;

@@ -77,7 +77,20 @@ wine_session_start() {
     rm -f "$xvfb_log"
     # Without a window manager Wine waits about a second whenever a window is
     # hidden or destroyed.
-    openbox --sm-disable >/dev/null 2>&1 &
+    #
+    # Wine's tray window stands in for the shell's notification area, which never takes
+    # the focus. The window manager would hand it the focus each time it reappears with
+    # a first icon, and Wine, taking that hand-over whenever it comes, would take the
+    # foreground from the window a program has just shown (its About window, say).
+    # Marked as skipping the taskbar, the tray gets the focus only when clicked.
+    _openbox_rc=$(mktemp --suffix=.xml)
+    sed 's|<applications>|&<application title="Wine System Tray"><skip_taskbar>yes</skip_taskbar></application>|' \
+      /etc/xdg/openbox/rc.xml >"$_openbox_rc"
+    if ! grep -q 'Wine System Tray' "$_openbox_rc"; then
+      echo "no <applications> section in /etc/xdg/openbox/rc.xml to add Wine's tray to" >&2
+      return 1
+    fi
+    openbox --sm-disable --config-file "$_openbox_rc" >/dev/null 2>&1 &
     _wine_started_pids+=($!)
     for i in $(seq 1 100); do
       xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
@@ -103,4 +116,5 @@ wine_session_stop() {
     wait "$pid" 2>/dev/null || true
   done
   _wine_started_pids=()
+  rm -f "${_openbox_rc:-}"
 }

@@ -95,6 +95,13 @@ bool WaitForVisible(HWND window, bool visible, Clock timeout)
     return window != nullptr && WaitUntil([&] { return (IsWindowVisible(window) != FALSE) == visible; }, timeout);
 }
 
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 // Wine shows notification icons as child windows of its own tray window: the X11
 // driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
 std::vector<HWND> VisibleTrayIcons()

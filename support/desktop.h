@@ -37,6 +37,8 @@ bool WaitForText(HWND window, const std::wstring& text, Clock timeout);
 // Waits until the window is shown, or hidden; false when it was not within timeout,
 // or is no window.
 bool WaitForVisible(HWND window, bool visible, Clock timeout);
+// The control that has the keyboard focus in the window's thread.
+HWND FocusOf(HWND window);
 
 // The visible notification icons in Wine's tray window, each a child window of it.
 std::vector<HWND> VisibleTrayIcons();

@@ -76,14 +76,6 @@ protected:
     const HWND about = program.Window();
 };
 
-// The control that has the keyboard focus in the window's thread.
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
 TEST_F(AboutWindow, AppearsAtStartAsAFixedDialog)
 {
     EXPECT_EQ(TextOf(about), L"About");

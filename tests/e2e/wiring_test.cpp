@@ -53,14 +53,17 @@ protected:
     }
 
     // A real right-click on the icon; the open menu's window. The About window, where
-    // the window manager places it, covers Wine's small tray window: it is hidden first.
+    // the window manager places it, covers Wine's small tray window: it is hidden first
+    // unless it was moved aside.
     HWND OpenMenu()
     {
-        if (IsWindowVisible(about)) {
-            ClickOk();
-        }
         const auto icons = VisibleTrayIcons();
         EXPECT_EQ(icons.size(), 1u);
+        RECT icon{}, window{}, overlap{};
+        if (!icons.empty() && GetWindowRect(icons.front(), &icon) && GetWindowRect(about, &window) &&
+            IsWindowVisible(about) && IntersectRect(&overlap, &icon, &window)) {
+            ClickOk();
+        }
         return icons.empty() ? nullptr : OpenTrayMenu(icons.front(), program.process().Id());
     }
 
@@ -182,7 +185,7 @@ TEST_F(Wired, LeftClickAndDoubleClickOpenNothing)
     EXPECT_TRUE(program.process().Running());
 }
 
-TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
+TEST_F(Wired, AboutShowsTheLatestSongAndBringsTheShownWindowToTheFrontInPlace)
 {
     ClickOk();
     player.SetTitle(L"3. While - Hidden - Winamp");
@@ -191,14 +194,18 @@ TEST_F(Wired, AboutShowsTheLatestSongAndChangesNothingWhenShown)
     ASSERT_TRUE(WaitForVisible(about, true, kReact));
     EXPECT_EQ(TextOf(GetDlgItem(about, ID_LBL_SONG)), L"While - Hidden");
 
+    // Moved aside, so that the shown window leaves the tray to the pointer; then the
+    // player, moved over it, is activated as a user would.
+    SetWindowPos(about, nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(player.Window(), nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Xdotool("windowactivate " + std::to_string(XWindowOf(player.Window())));
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == player.Window(); }, kReact));
     RECT before{};
     GetWindowRect(about, &before);
-    // Moved aside, so that the shown window leaves the tray to the pointer.
-    SetWindowPos(about, nullptr, 400, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Sleep(300);
-    GetWindowRect(about, &before);
     Choose(1);
-    Settle();
+    const HWND cmdOk = GetDlgItem(about, ID_CMD_OK);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == about && FocusOf(about) == cmdOk; }, kReact))
+        << "the shown window did not come to the front with the focus on Ok";
     RECT after{};
     GetWindowRect(about, &after);
     EXPECT_TRUE(IsWindowVisible(about));
