@@ -64,6 +64,8 @@ const char* frmMain::Load()
                "Close some programs and start it again.";
     }
     if (!m_frmSysTray.Load(win32::ToNative(m_view.SmallIcon()))) {
+        // The message box that says so runs a message loop: no poll may send meanwhile.
+        KillTimer(hWnd, TIMER1_ID);
         return "nowplaying could not put its icon in the notification area, so it could not be reached "
                "or ended.\n\nClose some programs and start it again.";
     }
