@@ -120,10 +120,11 @@ void frmMain::Timer1_Tick()
 {
     const std::u16string_view song =
         m_winamp.GetCurrentSong(m_windowList, win32::ToNative(m_hWnd.get()));
-    m_cycle.Tick(song, m_view, *this);
     // Users often sign in to the messenger after the music started, and the song may
-    // not change for minutes.
-    modMsn::SendToNewWindows(m_messengers, m_cycle.LastSong(), m_holders);
+    // not change for minutes. A tick that sent has just reached every window.
+    if (!m_cycle.Tick(song, m_view, *this)) {
+        modMsn::SendToNewWindows(m_messengers, m_cycle.LastSong(), m_holders);
+    }
 }
 
 LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

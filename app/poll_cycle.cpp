@@ -2,7 +2,7 @@
 
 namespace nowplaying {
 
-void PollCycle::Tick(std::u16string_view song, SongLabel& lblSong, SongSender& sender)
+bool PollCycle::Tick(std::u16string_view song, SongLabel& lblSong, SongSender& sender)
 {
     if (song != lblSong.Caption()) {
         lblSong.SetCaption(song);
@@ -10,7 +10,9 @@ void PollCycle::Tick(std::u16string_view song, SongLabel& lblSong, SongSender& s
     if (song != m_sLastSong) {
         sender.SendNowPlaying(song);
         m_sLastSong.assign(song);
+        return true;
     }
+    return false;
 }
 
 } // namespace nowplaying

@@ -22,8 +22,9 @@ public:
 
 class PollCycle {
 public:
-    // Runs the tick's two independent comparisons for the song just scanned.
-    void Tick(std::u16string_view song, SongLabel& lblSong, SongSender& sender);
+    // Runs the tick's two independent comparisons for the song just scanned; true when
+    // it sent the song.
+    bool Tick(std::u16string_view song, SongLabel& lblSong, SongSender& sender);
 
     const std::u16string& LastSong() const { return m_sLastSong; }
 

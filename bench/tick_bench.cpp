@@ -98,8 +98,9 @@ struct Program {
 
     void Tick(MemoryDesktop& desktop)
     {
-        cycle.Tick(winamp.GetCurrentSong(desktop, kOwnWindow), label, sender);
-        modMsn::SendToNewWindows(sender.messenger, cycle.LastSong(), sender.holders);
+        if (!cycle.Tick(winamp.GetCurrentSong(desktop, kOwnWindow), label, sender)) {
+            modMsn::SendToNewWindows(sender.messenger, cycle.LastSong(), sender.holders);
+        }
     }
 };
 

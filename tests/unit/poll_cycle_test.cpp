@@ -28,7 +28,9 @@ TEST_P(PollCycleSequence, SendsOncePerChangeAndKeepsLabelCurrent)
     RecordingLabel label;
     RecordingSender sender;
     for (const auto& song : GetParam().songs) {
-        cycle.Tick(song, label, sender);
+        const std::size_t sentBefore = sender.sent.size();
+        const bool sent = cycle.Tick(song, label, sender);
+        EXPECT_EQ(sent, sender.sent.size() > sentBefore) << "says whether it sent";
         EXPECT_EQ(label.caption, song);
         EXPECT_EQ(cycle.LastSong(), song);
     }

@@ -44,10 +44,14 @@ TEST_P(SteadyTick, AllocatesNothingOnceTheListIsFilled)
     messengers.handles = {0x5000};
     modMsn::SongHolders holders;
     const auto tick = [&] {
-        cycle.Tick(winamp->GetCurrentSong(windows, 0x10), label, sender);
-        modMsn::SendToNewWindows(messengers, cycle.LastSong(), holders);
+        if (!cycle.Tick(winamp->GetCurrentSong(windows, 0x10), label, sender)) {
+            modMsn::SendToNewWindows(messengers, cycle.LastSong(), holders);
+        }
     };
 
+    // The first tick sends the song to the recording sender; the second finds the
+    // messenger window, which has not had it.
+    tick();
     tick();
     const std::size_t before = testing::AllocationCount();
     for (int i = 0; i < 5; ++i) {
