@@ -134,17 +134,15 @@ public:
     {
         // Like the shell, it knows one icon: a second add of it fails, a modify or a
         // delete of it only works while it is there.
-        bool accepted = iconShown;
-        if (message == NOTIFY_ADD && refuseAdds > 0) {
+        const bool add = message == NOTIFY_ADD;
+        const bool accepted = add ? refuseAdds == 0 && timedOutAdds == 0 && !iconShown : iconShown;
+        if (add && refuseAdds > 0) {
             --refuseAdds;
-            accepted = false;
-        } else if (message == NOTIFY_ADD) {
-            accepted = !iconShown && timedOutAdds == 0;
+        } else if (add) {
             timedOutAdds -= timedOutAdds > 0 ? 1 : 0;
             iconShown = true;
-        } else if (message == NOTIFY_DELETE) {
-            iconShown = false;
         }
+        iconShown = iconShown && message != NOTIFY_DELETE;
         calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize, accepted});
         return accepted;
     }
