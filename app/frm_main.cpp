@@ -24,7 +24,7 @@ static_assert(ID_CMD_OK == IDOK, "Enter in the window must click cmdOk");
 frmMain::frmMain(HINSTANCE instance)
     : m_hInstance(instance),
       m_class(WINDOW_CLASS, instance, win32::LoadSystemCursorT(kArrowCursor),
-              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
+              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), AboutView::CLASS_STYLE),
       m_view(instance), m_trayPlatform(instance), m_frmSysTray(m_trayPlatform, *this)
 {
 }
@@ -147,6 +147,14 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
             SetFocus(GetDlgItem(hWnd, ID_CMD_OK));
         }
         return 0;
+    case WM_SYSCOMMAND:
+        // The class disables the close box and Alt+F4, yet any program may still send
+        // the command, and the default processing would close the window. WM_CLOSE itself
+        // (from the menu's Exit, an uninstaller, a task manager) still ends the program.
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            return 0;
+        }
+        return win32::DefWindowProcT(hWnd, message, wParam, lParam);
     case kWmDpiChanged:
         ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;

@@ -2,6 +2,7 @@
 
 #include "app/about_layout.h"
 #include "app/resources/resource.h"
+#include "support/named_row.h"
 #include "support/peers.h"
 #include "support/registry.h"
 
@@ -81,8 +82,9 @@ TEST_F(AboutWindow, AppearsAtStartAsAFixedDialog)
     EXPECT_EQ(TextOf(about), L"About");
     const LONG style = GetWindowLongW(about, GWL_STYLE);
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
-    EXPECT_NE(style & WS_SYSMENU, 0) << "the close box";
+    EXPECT_NE(style & WS_SYSMENU, 0) << "the caption's icon";
     EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    EXPECT_NE(GetClassLongW(about, GCL_STYLE) & CS_NOCLOSE, 0u) << "the close box and the menu's Close are enabled";
 }
 
 // The manifest's DPI awareness as the system applied it to the window.
@@ -210,23 +212,43 @@ TEST_F(AboutWindow, OkHidesItWhileTheSongLabelAndSendsGoOn)
     EXPECT_FALSE(IsWindowVisible(about)) << "nothing but the user shows it again";
 }
 
-class AboutKey : public AboutWindow, public ::testing::WithParamInterface<WPARAM> {};
+struct AboutInput : NamedRow {
+    UINT message; // a key's down message, or WM_SYSCOMMAND
+    WPARAM code;
+    bool hides; // or leaves the window as it is
+};
+
+class AboutKey : public AboutWindow, public ::testing::WithParamInterface<AboutInput> {};
 
 // The keys go to the control that has the focus, as typed keys would; the message
-// loop's dialog handling turns them into the Ok and Cancel commands.
-TEST_P(AboutKey, HidesTheWindowFromTheDefaultButton)
+// loop's dialog handling turns Enter and Esc into the Ok and Cancel commands. The
+// close box's command goes to the window, as the frame would send it. Whatever the
+// input, the program goes on with its icon.
+TEST_P(AboutKey, HidesTheWindowOnlyFromTheDefaultButton)
 {
+    const AboutInput& input = GetParam();
     const HWND cmdOk = GetDlgItem(about, ID_CMD_OK);
     ASSERT_TRUE(WaitUntil([&] { return FocusOf(about) == cmdOk; }, kReact)) << "Ok does not have the focus";
-    PostMessageW(cmdOk, WM_KEYDOWN, GetParam(), 1);
-    PostMessageW(cmdOk, WM_KEYUP, GetParam(), 0xC0000001);
-    EXPECT_TRUE(WaitForVisible(about, false, kReact));
+    if (input.message == WM_SYSCOMMAND) {
+        PostMessageW(about, WM_SYSCOMMAND, input.code, 0);
+    } else {
+        const LPARAM alt = input.message == WM_SYSKEYDOWN ? KF_ALTDOWN << 16 : 0;
+        PostMessageW(cmdOk, input.message, input.code, alt | 1);
+        PostMessageW(cmdOk, input.message + 1, input.code, alt | 0xC0000001); // its up message
+    }
+    EXPECT_TRUE(WaitForVisible(about, !input.hides, kReact));
     Settle();
-    EXPECT_TRUE(program.process().Running());
+    ASSERT_TRUE(program.process().Running()) << "the program ended";
+    EXPECT_EQ(IsWindowVisible(about) != FALSE, !input.hides);
+    EXPECT_TRUE(WaitForIconCount(1, kReact)) << "the icon is not in the notification area";
 }
 
-INSTANTIATE_TEST_SUITE_P(EnterAndEsc, AboutKey, ::testing::Values(WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}),
-                         [](const auto& info) { return info.param == VK_RETURN ? "Enter" : "Esc"; });
+INSTANTIATE_TEST_SUITE_P(Inputs, AboutKey,
+                         ::testing::Values(AboutInput{{"Enter"}, WM_KEYDOWN, VK_RETURN, true},
+                                           AboutInput{{"Esc"}, WM_KEYDOWN, VK_ESCAPE, true},
+                                           AboutInput{{"AltF4"}, WM_SYSKEYDOWN, VK_F4, false},
+                                           AboutInput{{"CloseBox"}, WM_SYSCOMMAND, SC_CLOSE, false}),
+                         RowName);
 
 TEST_F(AboutWindow, HasNoTaskbarButton)
 {
@@ -245,13 +267,6 @@ TEST_F(AboutWindow, HasNoTaskbarButton)
         RunUnixShell("xprop -id " + std::to_string(xWindow) + " _NET_WM_STATE", 10s);
     ASSERT_TRUE(state.has_value()) << "xprop did not run";
     EXPECT_NE(state->find("_NET_WM_STATE_SKIP_TASKBAR"), std::string::npos) << *state;
-}
-
-TEST_F(AboutWindow, ClosingItEndsTheProcess)
-{
-    PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0); // what the close box sends
-    ASSERT_TRUE(program.process().WaitForExit(kReact));
-    EXPECT_EQ(program.process().ExitCode(), 0u);
 }
 
 // Wine takes its DPI from the user's LogPixels value when a process starts; it is

@@ -233,13 +233,10 @@ TEST_F(Wired, ExitRemovesTheIconEndsTheProcessAndSendsNothingMore)
     EXPECT_EQ(messenger.Messages().size(), sent) << "a song was sent on the way out";
 }
 
-TEST_F(Wired, ClosingTheWindowEndsTheProcessWithTheIconRemoved)
+// What an uninstaller or `taskkill` without /F sends.
+TEST_F(Wired, CloseFromAnotherProgramEndsTheProcessWithTheIconRemoved)
 {
-    // What Alt+F4 and the close box become. Sent as the system command rather than as
-    // keys: Wine's own tray window maps whenever an icon arrives and may take the focus
-    // at any moment, and an Alt+F4 that reaches it instead makes the window manager
-    // close Wine's tray for every later case.
-    ASSERT_TRUE(PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0));
+    ASSERT_TRUE(PostMessageW(about, WM_CLOSE, 0, 0));
     ASSERT_TRUE(program.process().WaitForExit(kReact)) << "closing the About window did not end the program";
     EXPECT_EQ(program.process().ExitCode(), 0u);
     EXPECT_TRUE(WaitForIconCount(0, kReact));
