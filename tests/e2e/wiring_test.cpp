@@ -267,6 +267,11 @@ TEST_F(Wired, EndOfSessionEndsTheProcessWithTheIconRemoved)
     SendMessageTimeoutW(about, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &agreed);
     EXPECT_NE(agreed, 0u) << "the program refused to let the session end";
     DWORD_PTR ignored = 0;
+    // Another program refused: the session goes on, and so does this one.
+    SendMessageTimeoutW(about, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &ignored);
+    Settle();
+    ASSERT_TRUE(program.process().Running()) << "a cancelled log-off ended the program";
+    EXPECT_EQ(VisibleTrayIcons().size(), 1u);
     SendMessageTimeoutW(about, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &ignored);
     ASSERT_TRUE(program.process().WaitForExit(kReact));
     EXPECT_TRUE(WaitForIconCount(0, kReact)) << "the icon stayed in the notification area";
