@@ -12,8 +12,9 @@ endif()
 # The song broadcast also runs under older Windows versions as Wine emulates them.
 # Wine's 95-family settings change only what GetVersion reports, so under them the
 # program and the tray test host start through family_launcher.exe, which makes the
-# system DLLs' W functions fail as they do there; and with them the About window,
-# the notification icon and the whole wired program run too.
+# system DLLs' W functions fail as they do there; and with them the odd titles, which
+# there pass through the ANSI functions, the About window, the notification icon and
+# the whole wired program run too.
 set(NOWPLAYING_E2E_VERSIONS win98 winme nt40 winxp CACHE STRING "Wine Version settings of the version matrix")
 set(NOWPLAYING_E2E_95_FAMILY win98 winme)
 if(NOWPLAYING_E2E_BIN_DIR)
@@ -22,7 +23,7 @@ if(NOWPLAYING_E2E_BIN_DIR)
     set(suites spine_e2e)
     if(version IN_LIST NOWPLAYING_E2E_95_FAMILY)
       list(APPEND environment NOWPLAYING_EMULATE_95=1)
-      list(APPEND suites about_e2e tray_e2e wiring_e2e)
+      list(APPEND suites titles_e2e about_e2e tray_e2e wiring_e2e)
     endif()
     foreach(suite ${suites})
       add_test(NAME e2e.${suite}.${version}

@@ -37,6 +37,7 @@ const OddTitle kOddTitles[] = {
     {"one word before the marker", L"Word - Winamp", L""},
     {"unpaired high surrogate", L"1. x\xD800y - Winamp", L"x\xD800y"},
     {"unpaired low surrogate at the end", L"1. z\xDC00 - Winamp", L"z\xDC00"},
+    {"2000 characters", L"1. " + Long(2000 - 12) + L" - Winamp", Long(2000 - 12)},
     {"32000 characters", L"1. " + Long(32000 - 12) + L" - Winamp", Long(32000 - 12)},
 };
 
