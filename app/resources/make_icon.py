@@ -5,10 +5,12 @@ nowplaying.ico beside this script. Python 3's standard library only.
     python3 app/resources/make_icon.py
 
 The icon holds 32x32 in 2 colours, 32x32 and 16x16 in 16 colours for old shells and
-screens, then 32-bit images with alpha at 16, 20, 24, 32 and 48 pixels for current
-shells at any scale. The drawing is described once, on a 32-unit canvas, as signed
-distance functions; every image is rendered from that description. The low-colour
-images take, per pixel, the part that covers most of it, so their edges stay crisp.
+screens, then 32-bit images with alpha at the small and large icon sizes of 100 to
+200 % (16, 20, 24, 28, 32, 40, 48, 56 and 64 pixels), so that no shell at those scales
+resamples one. Every image is a DIB: the 95 family cannot read PNG-compressed images.
+The drawing is described once, on a 32-unit canvas, as signed distance functions; every
+image is rendered from that description at its own size. The low-colour images take,
+per pixel, the part that covers most of it, so their edges stay crisp.
 """
 
 import math
@@ -200,7 +202,7 @@ def main():
         (32, 4, 16, indexed_image(32, 4, VGA16_INDEX, VGA16)),
         (16, 4, 16, indexed_image(16, 4, VGA16_INDEX, VGA16)),
     ]
-    images += [(size, 32, 0, true_colour_image(size)) for size in (16, 20, 24, 32, 48)]
+    images += [(size, 32, 0, true_colour_image(size)) for size in (16, 20, 24, 28, 32, 40, 48, 56, 64)]
     target = os.path.join(os.path.dirname(os.path.abspath(__file__)), "nowplaying.ico")
     with open(target, "wb") as out:
         out.write(icon_file(images))

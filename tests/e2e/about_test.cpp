@@ -365,9 +365,14 @@ TEST_F(Resources, IconHoldsTheClassicImagesAndTrueColourOnesForEveryScale)
         const unsigned width = static_cast<unsigned char>(group[entry]);
         EXPECT_EQ(static_cast<unsigned char>(group[entry + 1]), width);
         images.emplace_back(width, word(entry + 6));
+        // A BITMAPINFOHEADER, not a PNG: the 95 family reads only DIB images.
+        const std::string image = Resource(RT_ICON, static_cast<int>(word(entry + 12)));
+        EXPECT_EQ(image.substr(0, 4), std::string("\x28\0\0\0", 4)) << width << " pixels";
     }
+    // The classic three, then the small and large icon sizes of 100 to 200 %.
     const std::vector<std::pair<unsigned, unsigned>> expected = {
-        {32, 1}, {32, 4}, {16, 4}, {16, 32}, {20, 32}, {24, 32}, {32, 32}, {48, 32},
+        {32, 1},  {32, 4},  {16, 4},  {16, 32}, {20, 32}, {24, 32},
+        {28, 32}, {32, 32}, {40, 32}, {48, 32}, {56, 32}, {64, 32},
     };
     EXPECT_EQ(images, expected);
 }
