@@ -98,7 +98,8 @@ int wmain()
     const support::LogWriter log(args.Value(L"--log", L"tray_host.log"));
     g_log = &log;
 
-    nowplaying::tray::Win32TrayPlatform platform(instance);
+    // The host has no icon of its own: the component shows the system's.
+    nowplaying::tray::Win32TrayPlatform platform(instance, 1);
     nowplaying::tray::testing::RecordingOwner owner;
     frmSystray systray(platform, owner);
     owner.onEvent = [](const std::string& event) { g_log->Write("event " + event); };
