@@ -112,7 +112,7 @@ int wmain()
     systray.AddMenuItem(u"&About", u"about");
     log.Write("loaded " + std::to_string(systray.UsesUnicode()) + " " + std::to_string(systray.HasBalloonSupport()) +
               " " + std::to_string(systray.NotifyIconDataSize()) + " " + Hex(GetVersion()) + " " +
-              Hex(systray.WindowHandle()) + " " + Hex(systray.IconHandle() & 0xFFFFFFFFu));
+              Hex(systray.WindowHandle()));
     log.Write("tip " + support::ToUtf8(systray.ToolTip()));
     systray.AddMenuItem(u"-");
     systray.AddMenuItem(u"&Exit", u"exit");
