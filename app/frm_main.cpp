@@ -1,10 +1,12 @@
 #include "frm_main.h"
 
 #include "app/about_layout.h"
+#include "app/resources/resource.h"
 #include "messenger/now_playing.h"
 #include "win32/api.h"
 #include "win32/dpi.h"
 #include "win32/handle_cast.h"
+#include "win32/system_function.h"
 
 #include <string_view>
 
@@ -25,7 +27,7 @@ frmMain::frmMain(HINSTANCE instance)
     : m_hInstance(instance),
       m_class(WINDOW_CLASS, instance, win32::LoadSystemCursorT(kArrowCursor),
               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), AboutView::CLASS_STYLE),
-      m_view(instance), m_trayPlatform(instance), m_frmSysTray(m_trayPlatform, *this)
+      m_view(instance), m_trayPlatform(instance, IDI_NOWPLAYING), m_frmSysTray(m_trayPlatform, *this)
 {
 }
 
@@ -53,6 +55,8 @@ const char* frmMain::Load()
         return kNoWindow;
     }
     m_hWnd.reset(hWnd);
+    // A second start asks for the window also when this one runs as administrator.
+    win32::AllowFromLowerIntegrity(hWnd, SHOW_ABOUT_MESSAGE);
     if (!m_view.CreateControls(hWnd)) {
         return kNoWindow;
     }
@@ -63,7 +67,7 @@ const char* frmMain::Load()
         return "nowplaying could not start its timer, so it cannot follow the player.\n\n"
                "Close some programs and start it again.";
     }
-    if (!m_frmSysTray.Load(win32::ToNative(m_view.SmallIcon()))) {
+    if (!m_frmSysTray.Load()) {
         // The message box that says so runs a message loop: no poll may send meanwhile.
         KillTimer(hWnd, TIMER1_ID);
         return "nowplaying could not put its icon in the notification area, so it could not be reached "
@@ -85,12 +89,7 @@ void frmMain::Exit()
 
 void frmMain::ApplyDpi(UINT dpi, const RECT* suggested)
 {
-    {
-        const AboutView::Icons previous = m_view.ApplyDpi(dpi);
-        // The notification area shows the window's small icon: it takes the new one
-        // before the old one is destroyed.
-        m_frmSysTray.IconHandle(win32::ToNative(m_view.SmallIcon()));
-    }
+    m_view.ApplyDpi(dpi);
     m_view.SizeWindow(dpi, suggested);
 }
 

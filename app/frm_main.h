@@ -45,8 +45,8 @@ private:
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Timer1_Tick();
     void cmdOk_Click();
-    // The view's layout for dpi, and the tray's icon with it; suggested is the
-    // position the system proposes after a change of DPI.
+    // The view's layout for dpi; suggested is the position the system proposes after a
+    // change of DPI.
     void ApplyDpi(UINT dpi, const RECT* suggested);
 
     HINSTANCE m_hInstance;

@@ -34,10 +34,14 @@ SingleInstance::Result SingleInstance::Claim()
         }
         m_mutex.reset();
         if (HWND hRunning = win32::FindWindowT(frmMain::WINDOW_CLASS)) {
-            // The message carries no text, so the ANSI function serves both families.
+            // The message carries no text, so the ANSI function serves both families. A
+            // send that fails (hung, or refused by a copy with other rights) showed
+            // nothing: this start must not pass for one that did.
             DWORD_PTR ignored = 0;
-            SendMessageTimeoutA(hRunning, frmMain::SHOW_ABOUT_MESSAGE, 0, 0, SMTO_ABORTIFHUNG, kShowTimeoutMs,
-                                &ignored);
+            if (SendMessageTimeoutA(hRunning, frmMain::SHOW_ABOUT_MESSAGE, 0, 0, SMTO_ABORTIFHUNG, kShowTimeoutMs,
+                                    &ignored) == 0) {
+                return Result::NoAnswer;
+            }
             // A program the user has just started may bring a window to the front;
             // the running one, in the background, may not.
             SetForegroundWindow(hRunning);

@@ -14,8 +14,8 @@ public:
         Claimed,
         // One runs, and was asked to show its About window: this process should end.
         ShownRunning,
-        // One seems to run (its mutex is there) but no window of it answers: hung, or
-        // started with other rights.
+        // One seems to run (its mutex is there) but no window of it answers, or its
+        // window refused the request: hung, or started with other rights.
         NoAnswer,
     };
 

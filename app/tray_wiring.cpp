@@ -9,7 +9,7 @@ TrayWiring::TrayWiring(tray::TrayPlatform& platform, TrayCommands& commands)
 
 TrayWiring::~TrayWiring() = default;
 
-bool TrayWiring::Load(NativeHandle hIcon)
+bool TrayWiring::Load()
 {
     tray::SystrayEvents& events = *this;
     m_frmSysTray = std::make_unique<tray::frmSystray>(m_platform, events);
@@ -23,15 +23,7 @@ bool TrayWiring::Load(NativeHandle hIcon)
     m_frmSysTray->AddMenuItem(u"-", u"", false);
     m_frmSysTray->AddMenuItem(u"&Exit", KEY_EXIT, false);
     m_frmSysTray->ToolTip(TOOLTIP);
-    m_frmSysTray->IconHandle(hIcon);
     return true;
-}
-
-void TrayWiring::IconHandle(NativeHandle hIcon)
-{
-    if (m_frmSysTray && !m_bUnloaded) {
-        m_frmSysTray->IconHandle(hIcon);
-    }
 }
 
 void TrayWiring::Unload()

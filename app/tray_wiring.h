@@ -31,10 +31,10 @@ public:
     TrayWiring(const TrayWiring&) = delete;
     TrayWiring& operator=(const TrayWiring&) = delete;
 
-    // Creates the component, whose first item adds the icon, and fills its menu,
-    // tooltip and icon; false, with no icon added, when the component could not load.
-    bool Load(NativeHandle hIcon);
-    void IconHandle(NativeHandle hIcon);
+    // Creates the component, whose first item adds the icon (the program's own, which
+    // the component keeps at the notification area's size), and fills its menu and
+    // tooltip; false, with no icon added, when the component could not load.
+    bool Load();
     // Removes the icon at once, so that a session that ends right after still loses
     // it. The component itself goes only once no menu of it is open: it may be called
     // from inside that menu.

@@ -24,6 +24,7 @@ inline constexpr std::uint32_t FLAG_INFO = 16;
 inline constexpr std::uint32_t NOTIFY_ADD = 0;
 inline constexpr std::uint32_t NOTIFY_MODIFY = 1;
 inline constexpr std::uint32_t NOTIFY_DELETE = 2;
+inline constexpr std::uint32_t NOTIFY_SETFOCUS = 3;
 inline constexpr std::uint32_t NOTIFY_SETVERSION = 4;
 inline constexpr std::uint32_t NOTIFY_VERSION_3 = 3;
 

@@ -3,6 +3,7 @@
 #include "tray/shell_version.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace nowplaying::tray {
 
@@ -37,12 +38,16 @@ void frmSystray::Load()
     }
     m_bLoaded = true;
     m_decoder = CallbackDecoder(m_bBalloonSupport);
+    m_platform.AllowShellRestart();
 
+    // The first add shows the program's own icon at the notification area's size, so
+    // that the shell can tell it from one run to the next by its pixels too.
+    m_hFormIcon = m_platform.LoadFormIcon(m_platform.TaskbarDpi());
     NotifyIconRecord& nid = Nid();
     nid.Set(RecordField::hWnd, m_hWnd);
-    nid.Set(RecordField::uID, m_platform.FormIcon());
+    nid.Set(RecordField::uID, ICON_ID);
     nid.Set(RecordField::uCallbackMessage, CALLBACK_MESSAGE);
-    nid.Set(RecordField::hIcon, m_platform.FormIcon());
+    nid.Set(RecordField::hIcon, m_hFormIcon);
     WriteText(TextField::szTip, m_platform.FileDescription(), CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
     nid.Set(RecordField::cbSize, static_cast<std::uint32_t>(NotifyIconDataSize()));
     m_addRetries = 0;
@@ -70,6 +75,17 @@ bool frmSystray::AddIcon()
         Send(NOTIFY_SETVERSION);
     }
     return true;
+}
+
+bool frmSystray::ReloadFormIcon()
+{
+    NotifyIconRecord& nid = Nid();
+    const bool shown = nid.Get(RecordField::hIcon) == m_hFormIcon;
+    m_hFormIcon = m_platform.LoadFormIcon(m_platform.TaskbarDpi());
+    if (shown) {
+        nid.Set(RecordField::hIcon, m_hFormIcon);
+    }
+    return shown;
 }
 
 bool frmSystray::Send(std::uint32_t message)
@@ -183,19 +199,29 @@ void frmSystray::DefaultMenuIndex(std::int32_t lIndex)
 
 void frmSystray::ShowMenu()
 {
+    // Only where the shell reports the keyboard on the icon (version 3) can this be set.
+    const bool keyboard = std::exchange(m_bKeyboardRequest, false);
     EnsureLoaded();
     const std::vector<PopupItem> items = m_menu.PopupItems();
     if (items.empty()) {
         return;
     }
     m_platform.SetForegroundWindow(m_hWnd);
-    const std::optional<std::int32_t> chosen = m_platform.TrackPopupMenu(m_hWnd, items, m_menu.PopupDefault());
+    // The mouse's menu opens at the pointer; the keyboard's beside the icon, where the
+    // shell says where that is, as the pointer may be anywhere.
+    const std::optional<ScreenRect> icon = keyboard ? m_platform.IconRect(m_hWnd, ICON_ID) : std::nullopt;
+    const std::optional<std::int32_t> chosen = m_platform.TrackPopupMenu(m_hWnd, items, m_menu.PopupDefault(), icon);
     // The owner may have unloaded the component while the menu was open.
     if (!m_bLoaded) {
         return;
     }
     m_platform.PostNull(m_hWnd);
     if (!chosen || !m_menu.IsValidMenuIndex(*chosen)) {
+        // Dismissed, the keyboard's menu hands the focus back to the notification
+        // area, so that the user goes on from the icon.
+        if (keyboard) {
+            Send(NOTIFY_SETFOCUS);
+        }
         return;
     }
     // A copy: the handler may change the menu or unload the component.
@@ -206,6 +232,7 @@ void frmSystray::ShowMenu()
 void frmSystray::OnIconCallback(std::uint32_t code)
 {
     if (const std::optional<CallbackEvent> event = m_decoder.Decode(code)) {
+        m_bKeyboardRequest = m_decoder.FromKeyboard();
         Raise(m_owner, *event);
     }
 }
@@ -215,7 +242,17 @@ void frmSystray::OnShellRestart()
     if (m_bLoaded) {
         m_platform.StopRetryTimer();
         m_addRetries = 0;
+        // Explorer restarts its taskbar after a change of DPI too.
+        ReloadFormIcon();
         AddIcon();
+    }
+}
+
+void frmSystray::OnIconMetricsChange()
+{
+    if (m_bLoaded && ReloadFormIcon()) {
+        Nid().Set(RecordField::uFlags, FLAG_ICON);
+        Send(NOTIFY_MODIFY);
     }
 }
 

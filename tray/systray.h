@@ -28,9 +28,22 @@ public:
     virtual void OnShellRestart() = 0;
     // The wait that StartRetryTimer asked for has passed.
     virtual void OnRetryTimer() = 0;
+    // The DPI of a monitor or the size of icons changed: the notification area may
+    // want the icon at another size.
+    virtual void OnIconMetricsChange() = 0;
 
 protected:
     ~TrayWindowSink() = default;
+};
+
+// A rectangle on the screen, in pixels.
+struct ScreenRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+
+    bool operator==(const ScreenRect&) const = default;
 };
 
 class TrayPlatform : public AnsiCodePage {
@@ -41,8 +54,18 @@ public:
     // it could not be created.
     virtual NativeHandle CreateComponentWindow(TrayWindowSink& sink) = 0;
     virtual void DestroyComponentWindow() = 0;
-    // The icon the component's window carries.
-    virtual NativeHandle FormIcon() = 0;
+    // Lets the shell's restart broadcast reach the component's window also where this
+    // program runs with more rights than the shell (elevated), which would drop it.
+    virtual void AllowShellRestart() = 0;
+    // The DPI of the monitor that holds the notification area.
+    virtual std::uint32_t TaskbarDpi() = 0;
+    // The icon the component's window carries, the program's own, loaded again at the
+    // small-icon size for dpi. The handle that the call before gave stays valid until
+    // the next call, so that the shell can be given the new one first.
+    virtual NativeHandle LoadFormIcon(std::uint32_t dpi) = 0;
+    // Where the shell shows the icon (hWnd, uID); none where it cannot say (before
+    // Windows 7).
+    virtual std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) = 0;
     // The program's version-resource FileDescription, empty without one.
     virtual std::u16string FileDescription() = 0;
     // Shell_NotifyIconW (unicode) or Shell_NotifyIconA with the record's bytes; false
@@ -54,10 +77,11 @@ public:
     virtual bool StartRetryTimer(std::uint32_t delayMs) = 0;
     virtual void StopRetryTimer() = 0;
     virtual void SetForegroundWindow(NativeHandle hWnd) = 0;
-    // Pops the items up at the pointer and returns once the menu has closed, with the
-    // index of the chosen item, if any.
+    // Pops the items up at the pointer, or beside the icon at icon, and returns once
+    // the menu has closed, with the index of the chosen item, if any.
     virtual std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
-                                                       std::optional<std::int32_t> defaultIndex) = 0;
+                                                       std::optional<std::int32_t> defaultIndex,
+                                                       const std::optional<ScreenRect>& icon) = 0;
     // Lets the menu close when the user clicks elsewhere.
     virtual void PostNull(NativeHandle hWnd) = 0;
 };
@@ -65,6 +89,9 @@ public:
 class frmSystray final : private TrayWindowSink {
 public:
     static constexpr std::uint32_t CALLBACK_MESSAGE = 512; // WM_MOUSEMOVE
+    // The icon's uID, the same in every run: the shell matches an icon to the choices
+    // the user made for it (shown or hidden) partly by its uID.
+    static constexpr std::uint32_t ICON_ID = 1;
     static constexpr std::int32_t DEFAULT_BALLOON_TIMEOUT_MS = 30000;
     // A shell that is busy (at log-on, say) refuses the add: the waits before each
     // new try; after the last one, the last wait again until the icon is there.
@@ -111,6 +138,9 @@ private:
     // NOTIFY_MODIFY instead. When the shell refuses both, the next try is timed: false
     // when it cannot be.
     bool AddIcon();
+    // Loads the component's own icon again for the notification area's DPI; the
+    // record takes it where it showed the old one. True when it did.
+    bool ReloadFormIcon();
     bool Send(std::uint32_t message);
     NotifyIconRecord& Nid() { return m_bUseUnicode ? m_nidW : m_nidA; }
     void WriteText(TextField field, std::u16string_view text, std::int32_t unicodeBytes);
@@ -118,6 +148,7 @@ private:
     void OnIconCallback(std::uint32_t code) override;
     void OnShellRestart() override;
     void OnRetryTimer() override;
+    void OnIconMetricsChange() override;
 
     TrayPlatform& m_platform;
     SystrayEvents& m_owner;
@@ -129,6 +160,9 @@ private:
     bool m_bBalloonSupport = false;
     bool m_bLoaded = false;
     NativeHandle m_hWnd = 0;
+    NativeHandle m_hFormIcon = 0;
+    // The last event raised was the keyboard's request for the menu.
+    bool m_bKeyboardRequest = false;
     // Tries timed since the last load or shell restart, counted up to the last wait.
     std::size_t m_addRetries = 0;
 };

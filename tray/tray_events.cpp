@@ -29,14 +29,23 @@ std::optional<CallbackEvent> CallbackDecoder::Decode(std::uint32_t code)
         return MapCallbackCode(code);
     }
     const RightClick before = std::exchange(m_rightClick, RightClick::None);
+    const bool afterRightButton = std::exchange(
+        m_bAfterRightButton, code == CODE_RIGHT_DOWN || code == CODE_RIGHT_UP || code == CODE_RIGHT_DOUBLE_CLICK);
+    m_bFromKeyboard = false;
     if (!m_bKeyboardCodes) {
         return MapCallbackCode(code);
     }
     switch (code) {
     case CODE_RIGHT_DOWN: m_rightClick = RightClick::Pressed; break;
     case CODE_RIGHT_UP: m_rightClick = before == RightClick::Pressed ? RightClick::Released : RightClick::None; break;
-    case CODE_CONTEXT_MENU: return before == RightClick::Released ? std::nullopt : std::optional(kMenuRequest);
-    case CODE_KEY_SELECT: return kMenuRequest;
+    case CODE_CONTEXT_MENU:
+        if (before == RightClick::Released) {
+            return std::nullopt;
+        }
+        // A right double click ends in WM_CONTEXTMENU too.
+        m_bFromKeyboard = !afterRightButton;
+        return kMenuRequest;
+    case CODE_KEY_SELECT: m_bFromKeyboard = true; return kMenuRequest;
     default: break;
     }
     return MapCallbackCode(code);

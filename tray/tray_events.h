@@ -79,11 +79,16 @@ public:
     explicit CallbackDecoder(bool keyboardCodes = false) : m_bKeyboardCodes(keyboardCodes) {}
 
     std::optional<CallbackEvent> Decode(std::uint32_t code);
+    // The event Decode returned last asks for the menu from the keyboard, not the mouse.
+    bool FromKeyboard() const { return m_bFromKeyboard; }
 
 private:
     enum class RightClick { None, Pressed, Released };
 
     bool m_bKeyboardCodes;
+    bool m_bFromKeyboard = false;
+    // The last code other than a pointer move was one of the right button's.
+    bool m_bAfterRightButton = false;
     // How far a right click whose press raised its event has got.
     RightClick m_rightClick = RightClick::None;
 };

@@ -2,7 +2,9 @@
 
 #include "tray/version_resource.h"
 #include "win32/api.h"
+#include "win32/dpi.h"
 #include "win32/handle_cast.h"
+#include "win32/system_function.h"
 #include "win32/text.h"
 
 #include <shellapi.h>
@@ -17,6 +19,8 @@ namespace {
 constexpr char16_t kWindowClass[] = u"nowplaying.frmSystray";
 constexpr char16_t kCaption[] = u"SysTray Interface";
 constexpr UINT_PTR kRetryTimer = 1;
+// Not in every SDK this program builds with (Windows 8.1 and later send it).
+constexpr UINT kWmDpiChanged = 0x02E0;
 
 // The records are built byte by byte; they must match the platform's own
 // structures for this build's pointer size.
@@ -55,17 +59,25 @@ static_assert(CODE_BALLOON_SHOW == NIN_BALLOONSHOW && CODE_BALLOON_HIDE == NIN_B
               CODE_BALLOON_TIMEOUT == NIN_BALLOONTIMEOUT && CODE_BALLOON_CLICK == NIN_BALLOONUSERCLICK);
 static_assert(CODE_CONTEXT_MENU == WM_CONTEXTMENU && CODE_KEY_SELECT == NIN_KEYSELECT);
 static_assert(NOTIFY_ADD == NIM_ADD && NOTIFY_MODIFY == NIM_MODIFY && NOTIFY_DELETE == NIM_DELETE &&
-              NOTIFY_SETVERSION == NIM_SETVERSION && NOTIFY_VERSION_3 == NOTIFYICON_VERSION);
+              NOTIFY_SETFOCUS == NIM_SETFOCUS && NOTIFY_SETVERSION == NIM_SETVERSION &&
+              NOTIFY_VERSION_3 == NOTIFYICON_VERSION);
 
 // Looked up at run time: the program must load on Windows 95, whose shell is not known
 // to export the wide function, and only the NT family's records are Unicode.
 BOOL NotifyIconWide(DWORD message, NOTIFYICONDATAW* record)
 {
     using ShellNotifyIconWFn = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
-    static const auto shellNotifyIconW = reinterpret_cast<ShellNotifyIconWFn>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleA("shell32.dll"), "Shell_NotifyIconW")));
+    static const auto shellNotifyIconW = win32::SystemFunction<ShellNotifyIconWFn>("shell32.dll", "Shell_NotifyIconW");
     return shellNotifyIconW != nullptr && shellNotifyIconW(message, record);
 }
+
+// NOTIFYICONIDENTIFIER, which the SDK declares for Windows 7 and later only.
+struct IconIdentifier {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    GUID guidItem;
+};
 
 template <typename Record>
 void CopyRecord(Record& record, const std::uint8_t* bytes, std::size_t size)
@@ -75,8 +87,11 @@ void CopyRecord(Record& record, const std::uint8_t* bytes, std::size_t size)
 
 } // namespace
 
-Win32TrayPlatform::Win32TrayPlatform(HINSTANCE instance)
-    : m_taskbarCreated(win32::RegisterWindowMessageT(u"TaskbarCreated")), m_class(kWindowClass, instance)
+Win32TrayPlatform::Win32TrayPlatform(HINSTANCE instance, int iconResource)
+    : m_hInstance(instance),
+      m_iconResource(iconResource),
+      m_taskbarCreated(win32::RegisterWindowMessageT(u"TaskbarCreated")),
+      m_class(kWindowClass, instance)
 {
 }
 
@@ -112,15 +127,42 @@ void Win32TrayPlatform::DestroyComponentWindow()
     m_sink = nullptr;
 }
 
-NativeHandle Win32TrayPlatform::FormIcon()
+void Win32TrayPlatform::AllowShellRestart()
 {
-    // The window's own icon is the system's application icon; a copy, so that it
-    // can be owned and destroyed like any other.
-    if (!m_formIcon) {
+    win32::AllowFromLowerIntegrity(m_hWnd.get(), m_taskbarCreated);
+}
+
+std::uint32_t Win32TrayPlatform::TaskbarDpi()
+{
+    return win32::TaskbarDpi();
+}
+
+NativeHandle Win32TrayPlatform::LoadFormIcon(std::uint32_t dpi)
+{
+    win32::UniqueIcon icon = win32::LoadIconForDpi(m_hInstance, m_iconResource, SM_CXSMICON, dpi);
+    if (!icon && !m_formIcon) {
+        // A copy, so that it can be owned and destroyed like the program's own.
         constexpr int kApplicationIcon = 32512; // IDI_APPLICATION
-        m_formIcon.reset(CopyIcon(win32::LoadSystemIconT(kApplicationIcon)));
+        icon.reset(CopyIcon(win32::LoadSystemIconT(kApplicationIcon)));
+    }
+    if (icon) {
+        m_previousFormIcon = std::move(m_formIcon);
+        m_formIcon = std::move(icon);
     }
     return win32::ToNative(m_formIcon.get());
+}
+
+std::optional<ScreenRect> Win32TrayPlatform::IconRect(NativeHandle hWnd, std::uint32_t uID)
+{
+    using ShellNotifyIconGetRectFn = HRESULT(WINAPI*)(const IconIdentifier*, RECT*);
+    static const auto getRect =
+        win32::SystemFunction<ShellNotifyIconGetRectFn>("shell32.dll", "Shell_NotifyIconGetRect");
+    const IconIdentifier identifier{sizeof(IconIdentifier), win32::ToHwnd(hWnd), uID, {}};
+    RECT rect{};
+    if (getRect == nullptr || FAILED(getRect(&identifier, &rect)) || IsRectEmpty(&rect)) {
+        return std::nullopt;
+    }
+    return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
 }
 
 std::u16string Win32TrayPlatform::FileDescription()
@@ -166,7 +208,8 @@ void Win32TrayPlatform::SetForegroundWindow(NativeHandle hWnd)
 }
 
 std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
-                                                              std::optional<std::int32_t> defaultIndex)
+                                                              std::optional<std::int32_t> defaultIndex,
+                                                              const std::optional<ScreenRect>& icon)
 {
     win32::UniqueMenu mnuPopup(CreatePopupMenu());
     if (!mnuPopup) {
@@ -185,12 +228,21 @@ std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd,
     if (defaultIndex) {
         SetMenuDefaultItem(mnuPopup.get(), static_cast<UINT>(*defaultIndex) + 1, FALSE);
     }
-    POINT pointer{};
-    GetCursorPos(&pointer);
     // The choice is returned rather than posted, so that the click is reported
     // before the popup call ends.
-    const int chosen = ::TrackPopupMenu(mnuPopup.get(), TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD, pointer.x,
-                                        pointer.y, 0, win32::ToHwnd(hWnd), nullptr);
+    constexpr UINT kFlags = TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD;
+    int chosen = 0;
+    if (icon) {
+        // Below the icon, or above it where the screen ends below (a taskbar at the
+        // bottom), and never over it.
+        TPMPARAMS beside{sizeof(TPMPARAMS), {icon->left, icon->top, icon->right, icon->bottom}};
+        chosen = TrackPopupMenuEx(mnuPopup.get(), kFlags | TPM_TOPALIGN | TPM_VERTICAL, icon->left, icon->bottom,
+                                  win32::ToHwnd(hWnd), &beside);
+    } else {
+        POINT pointer{};
+        GetCursorPos(&pointer);
+        chosen = ::TrackPopupMenu(mnuPopup.get(), kFlags, pointer.x, pointer.y, 0, win32::ToHwnd(hWnd), nullptr);
+    }
     if (chosen <= 0) {
         return std::nullopt;
     }
@@ -225,6 +277,14 @@ LRESULT Win32TrayPlatform::HandleMessage(HWND hWnd, UINT message, WPARAM wParam,
     }
     if (message == m_taskbarCreated && message != 0) {
         m_sink->OnShellRestart();
+        return 0;
+    }
+    // This window lies on the main monitor, whose taskbar holds the notification
+    // area: it gets that monitor's DPI changes, and every window the display's and the
+    // icon sizes' changes, though it is never shown.
+    if (message == kWmDpiChanged || message == WM_DISPLAYCHANGE ||
+        (message == WM_SETTINGCHANGE && (wParam == SPI_SETICONMETRICS || wParam == SPI_SETNONCLIENTMETRICS))) {
+        m_sink->OnIconMetricsChange();
         return 0;
     }
     if (message == WM_TIMER && wParam == kRetryTimer) {

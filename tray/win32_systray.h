@@ -12,7 +12,9 @@ namespace nowplaying::tray {
 
 class Win32TrayPlatform final : public TrayPlatform, private win32::WindowBase {
 public:
-    explicit Win32TrayPlatform(HINSTANCE instance);
+    // iconResource: the program's icon, which the component shows; the system's
+    // application icon where the program has none.
+    Win32TrayPlatform(HINSTANCE instance, int iconResource);
     ~Win32TrayPlatform() override;
     Win32TrayPlatform(const Win32TrayPlatform&) = delete;
     Win32TrayPlatform& operator=(const Win32TrayPlatform&) = delete;
@@ -20,14 +22,18 @@ public:
     std::uint32_t GetVersion() override;
     NativeHandle CreateComponentWindow(TrayWindowSink& sink) override;
     void DestroyComponentWindow() override;
-    NativeHandle FormIcon() override;
+    void AllowShellRestart() override;
+    std::uint32_t TaskbarDpi() override;
+    NativeHandle LoadFormIcon(std::uint32_t dpi) override;
+    std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) override;
     std::u16string FileDescription() override;
     bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override;
     bool StartRetryTimer(std::uint32_t delayMs) override;
     void StopRetryTimer() override;
     void SetForegroundWindow(NativeHandle hWnd) override;
     std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
-                                               std::optional<std::int32_t> defaultIndex) override;
+                                               std::optional<std::int32_t> defaultIndex,
+                                               const std::optional<ScreenRect>& icon) override;
     void PostNull(NativeHandle hWnd) override;
     std::string ToAnsi(std::u16string_view text) const override;
     std::u16string FromAnsi(std::string_view bytes) const override;
@@ -35,9 +41,12 @@ public:
 private:
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    HINSTANCE m_hInstance;
+    int m_iconResource;
     UINT m_taskbarCreated;
     TrayWindowSink* m_sink = nullptr;
     win32::UniqueIcon m_formIcon;
+    win32::UniqueIcon m_previousFormIcon;
     win32::WindowClass m_class;
     win32::UniqueWindow m_hWnd;
 };

@@ -1,6 +1,7 @@
 #include "dpi.h"
 
 #include "api.h"
+#include "system_function.h"
 
 #include <cstddef>
 
@@ -12,17 +13,6 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-// Null where this user32 does not export the function; callers keep the result in
-// a static, so each name is looked up once.
-template <typename Fn>
-Fn User32Function(const char* name)
-{
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const FARPROC proc = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
-    // Through void(*)() so that the compiler accepts the change of signature.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
-}
 
 constexpr int kDefaultDpi = 96;
 
@@ -46,25 +36,38 @@ UINT SystemDpi()
 
 UINT WindowDpi(HWND hWnd)
 {
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    static const auto getDpiForWindow = SystemFunction<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
     const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(hWnd) : 0;
     return dpi != 0 ? dpi : SystemDpi();
+}
+
+UINT TaskbarDpi()
+{
+    // The taskbar is per-monitor aware, so that its window's DPI is its monitor's.
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    return taskbar != nullptr ? WindowDpi(taskbar) : SystemDpi();
 }
 
 int SystemMetricForDpi(int index, UINT dpi)
 {
     static const auto getSystemMetricsForDpi =
-        User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+        SystemFunction<GetSystemMetricsForDpiFn>("user32.dll", "GetSystemMetricsForDpi");
     if (getSystemMetricsForDpi != nullptr) {
         return getSystemMetricsForDpi(index, dpi);
     }
     return Rescale(GetSystemMetrics(index), SystemDpi(), dpi);
 }
 
+UniqueIcon LoadIconForDpi(HINSTANCE instance, int resourceId, int metric, UINT dpi)
+{
+    const int size = SystemMetricForDpi(metric, dpi);
+    return UniqueIcon(static_cast<HICON>(LoadImageT(instance, resourceId, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
 bool MessageFontForDpi(UINT dpi, LOGFONTW& font)
 {
     static const auto systemParametersInfoForDpi =
-        User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+        SystemFunction<SystemParametersInfoForDpiFn>("user32.dll", "SystemParametersInfoForDpi");
     // Only current systems have the per-DPI query, and only in its wide form. The
     // size leaves out the padded-border member that Vista added.
     NONCLIENTMETRICSW metrics{};
@@ -84,7 +87,7 @@ bool MessageFontForDpi(UINT dpi, LOGFONTW& font)
 SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi)
 {
     static const auto adjustWindowRectExForDpi =
-        User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+        SystemFunction<AdjustWindowRectExForDpiFn>("user32.dll", "AdjustWindowRectExForDpi");
     RECT rect{0, 0, clientWidth, clientHeight};
     if (adjustWindowRectExForDpi == nullptr || !adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi)) {
         AdjustWindowRectEx(&rect, style, FALSE, exStyle);

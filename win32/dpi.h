@@ -3,6 +3,8 @@
 // up at run time, so the program still loads on systems that lack them; there the
 // answers fall back to the system DPI, the only one such systems have.
 
+#include "win32/unique_handle.h"
+
 #include <windows.h>
 
 namespace nowplaying::win32 {
@@ -13,8 +15,16 @@ UINT WindowDpi(HWND hWnd);
 // The system DPI: the screen's logical pixels per inch.
 UINT SystemDpi();
 
+// The DPI of the monitor that holds the taskbar and so the notification area, which
+// need not be the monitor of this program's windows; the system DPI without a taskbar.
+UINT TaskbarDpi();
+
 // GetSystemMetricsForDpi, else the system-DPI metric scaled to dpi.
 int SystemMetricForDpi(int index, UINT dpi);
+
+// The program's icon resourceId at the size of the system metric (SM_CXICON,
+// SM_CXSMICON) for dpi; null when it cannot be loaded.
+UniqueIcon LoadIconForDpi(HINSTANCE instance, int resourceId, int metric, UINT dpi);
 
 // The message font (the one dialogs use) at dpi; false when it cannot be read.
 bool MessageFontForDpi(UINT dpi, LOGFONTW& font);

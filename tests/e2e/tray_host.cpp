@@ -98,7 +98,8 @@ int wmain()
     const support::LogWriter log(args.Value(L"--log", L"tray_host.log"));
     g_log = &log;
 
-    nowplaying::tray::Win32TrayPlatform platform(instance);
+    // The host has no icon of its own: the component shows the system's.
+    nowplaying::tray::Win32TrayPlatform platform(instance, 1);
     nowplaying::tray::testing::RecordingOwner owner;
     frmSystray systray(platform, owner);
     owner.onEvent = [](const std::string& event) { g_log->Write("event " + event); };
@@ -111,7 +112,7 @@ int wmain()
     systray.AddMenuItem(u"&About", u"about");
     log.Write("loaded " + std::to_string(systray.UsesUnicode()) + " " + std::to_string(systray.HasBalloonSupport()) +
               " " + std::to_string(systray.NotifyIconDataSize()) + " " + Hex(GetVersion()) + " " +
-              Hex(systray.WindowHandle()) + " " + Hex(systray.IconHandle() & 0xFFFFFFFFu));
+              Hex(systray.WindowHandle()));
     log.Write("tip " + support::ToUtf8(systray.ToolTip()));
     systray.AddMenuItem(u"-");
     systray.AddMenuItem(u"&Exit", u"exit");

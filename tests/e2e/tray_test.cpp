@@ -2,6 +2,7 @@
 // A test host owns the component and logs its events; the pointer and the keyboard
 // are driven from outside with xdotool, as a user would.
 
+#include "tray/systray.h"
 #include "support/log.h"
 #include "support/named_row.h"
 #include "support/peers.h"
@@ -32,13 +33,12 @@ public:
         EXPECT_NE(m_control, nullptr) << "the test host did not start";
         const auto loaded = WaitFor("loaded", kReact);
         EXPECT_TRUE(loaded) << "the test host did not load its tray component";
-        if (loaded && loaded->fields.size() == 6) {
+        if (loaded && loaded->fields.size() == 5) {
             unicode = loaded->fields[0] == "1";
             balloons = loaded->fields[1] == "1";
             cbSize = std::stoi(loaded->fields[2]);
             version = loaded->fields[3];
             window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::stoull(loaded->fields[4], nullptr, 16)));
-            iconId = static_cast<UINT>(std::stoul(loaded->fields[5], nullptr, 16));
         }
     }
     ~TrayHost()
@@ -98,7 +98,6 @@ public:
     int cbSize = 0;
     std::string version;
     HWND window = nullptr;
-    UINT iconId = 0;
 
     // Waits until the host's icon is shown, or gone, beside the icons there were before.
     bool WaitForIcon(bool shown, Clock timeout) const
@@ -256,7 +255,7 @@ TEST(Tray, IconComesBackWhenTheShellRestarts)
     NOTIFYICONDATAW nid{};
     nid.cbSize = NOTIFYICONDATAW_V2_SIZE;
     nid.hWnd = host.window;
-    nid.uID = host.iconId;
+    nid.uID = nowplaying::tray::frmSystray::ICON_ID;
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
     ASSERT_TRUE(host.WaitForIcon(false, kReact));
 

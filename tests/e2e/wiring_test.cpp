@@ -134,14 +134,21 @@ void ExpectStartFailureSaying(const Process& program, const std::wstring& words)
     EXPECT_EQ(program.ExitCode(), 1u);
 }
 
+// The program with every call of one imported function failing, through the launcher
+// of this run's family.
+Process StartFailing(const wchar_t* function, const std::wstring& countsPath = L"")
+{
+    const Launch launch = ProgramLaunch() != Launch::Family95 ? Launch::FamilyNt : Launch::Family95;
+    return Process(L"nowplaying.exe", L"", launch, countsPath, std::nullopt, function);
+}
+
 // Without its timer the program would sit in the notification area and never poll.
 // The 95 family has a system-wide limit on timers; here the launcher makes SetTimer fail.
 TEST(WiredStart, WithoutItsTimerSaysSoAndEndsWithCode1BeforeItsIcon)
 {
     const bool nt = ProgramLaunch() != Launch::Family95;
     const std::wstring countsPath = NewTempDir() + L"\\counts.txt";
-    Process program(L"nowplaying.exe", L"", nt ? Launch::FamilyNt : Launch::Family95, countsPath, std::nullopt,
-                    L"SetTimer");
+    const Process program = StartFailing(L"SetTimer", countsPath);
     ExpectStartFailureSaying(program, L"could not start its timer");
     auto counts = ReadCounts(countsPath);
     EXPECT_EQ(counts["USER32.dll!SetTimer"], std::make_pair(1ul, std::string("fails")));
@@ -258,6 +265,10 @@ TEST_F(Wired, SecondStartShowsTheRunningWindowAndEnds)
     ASSERT_TRUE(messenger.WaitForMessages(sent + 1, kReact));
     Settle();
     EXPECT_EQ(messenger.Messages().size(), sent + 1);
+
+    // A request the running one cannot take (hung, or run as administrator where the
+    // system drops what lower programs send) showed nothing: the user hears of it.
+    ExpectStartFailureSaying(StartFailing(L"SendMessageTimeoutA"), L"does not answer");
 }
 
 // What the system sends a program when the user logs off or shuts down.
@@ -295,6 +306,8 @@ TEST_F(Wired, KeyboardOnTheIconOpensTheMenu)
     ASSERT_NE(tray, nullptr);
     using namespace nowplaying::tray;
     const bool reported = ChooseShellLayout(GetWindowsVersion(GetVersion())).bBalloonSupport;
+    // In front of Wine's notification area, it sees what the program asks of the shell.
+    const StandInShell shell(0, false);
     for (const LPARAM code : {LPARAM{WM_CONTEXTMENU}, LPARAM{NIN_KEYSELECT}}) {
         ASSERT_TRUE(SendNotifyMessageW(tray, WM_MOUSEMOVE, 0, code)); // the icon's callback message
         const auto menu = [&] { return VisibleMenuWindow(program.process().Id()); };
@@ -304,6 +317,8 @@ TEST_F(Wired, KeyboardOnTheIconOpensTheMenu)
             EXPECT_TRUE(WaitUntil([&] { return menu() == nullptr; }, kReact));
         }
     }
+    // Dismissed, the keyboard's menu hands the focus back to the icon.
+    EXPECT_TRUE(WaitUntil([&] { return shell.Calls(NIM_SETFOCUS) == (reported ? 2 : 0); }, kReact));
     EXPECT_TRUE(program.process().Running());
 }
 

@@ -60,7 +60,7 @@ TEST_P(LoadByVersion, AddsTheIconInTheChosenLayout)
     ASSERT_EQ(add.bytes.size(), c.recordBytes) << "the whole record is filled, whatever cbSize announces";
     EXPECT_EQ(add.Get(RecordField::cbSize), c.cbSize);
     EXPECT_EQ(add.Get(RecordField::hWnd), kWindow);
-    EXPECT_EQ(add.Get(RecordField::uID), kFormIcon);
+    EXPECT_EQ(add.Get(RecordField::uID), frmSystray::ICON_ID);
     EXPECT_EQ(add.Get(RecordField::uFlags), FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
     EXPECT_EQ(add.Get(RecordField::uCallbackMessage), 512u);
     EXPECT_EQ(add.Get(RecordField::hIcon), kFormIcon);
@@ -156,7 +156,7 @@ TEST(Systray, SameIconTwiceSendsOneModify)
     EXPECT_EQ(tray.Last().message, NOTIFY_MODIFY);
     EXPECT_EQ(tray.Last().Get(RecordField::uFlags), FLAG_ICON);
     EXPECT_EQ(tray.Last().Get(RecordField::hIcon), 0x00030077u);
-    EXPECT_EQ(tray.Last().Get(RecordField::uID), kFormIcon) << "the identifier stays the one taken at load";
+    EXPECT_EQ(tray.Last().Get(RecordField::uID), frmSystray::ICON_ID) << "the identifier stays the one taken at load";
     EXPECT_EQ(tray.systray->IconHandle(), 0x00030077u);
 }
 
@@ -226,21 +226,23 @@ TEST(Systray, UnloadDeletesTheIconOnceAndALaterUseLoadsAgain)
 
 TEST(Systray, ShellRestartAddsTheIconAgainWithWhatItHolds)
 {
-    for (std::uint32_t version : {kWinXp, kWin98}) {
+    for (std::uint32_t version : {kWin7, kWin98}) {
         Tray tray(version);
+        // Elevated, it hears of the restart only through the filter it opened.
+        tray.platform.elevated = version == kWin7;
         tray.systray->ToolTip(u"current tip");
         tray.systray->IconHandle(0x00030077);
         tray.systray->ShowBalloonTip(u"balloon", u"", 0, 5000);
         const std::size_t before = tray.platform.calls.size();
         tray.platform.RestartShell();
 
-        const bool balloons = version == kWinXp;
+        const bool balloons = version == kWin7;
         ASSERT_EQ(tray.platform.calls.size(), before + (balloons ? 2 : 1));
         const ShellCall& add = tray.platform.calls[before];
         EXPECT_EQ(add.message, NOTIFY_ADD);
         EXPECT_EQ(add.Get(RecordField::uFlags), FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
-        EXPECT_EQ(add.Get(RecordField::hIcon), 0x00030077u);
-        EXPECT_EQ(add.Get(RecordField::uID), kFormIcon);
+        EXPECT_EQ(add.Get(RecordField::hIcon), 0x00030077u) << "the owner's icon, not the component's";
+        EXPECT_EQ(add.Get(RecordField::uID), frmSystray::ICON_ID);
         EXPECT_EQ(ReadText(add.Text(TextField::szTip), add.unicode, tray.platform.codePage), u"current tip");
         if (balloons) {
             EXPECT_EQ(tray.Last().message, NOTIFY_SETVERSION);
@@ -438,6 +440,12 @@ struct MenuCase : support::NamedRow {
     // Delivered while the first menu is open.
     std::vector<std::uint32_t> inMenu;
     int menus;
+    // Of those, the keyboard's: opened beside the icon, and dismissed with the focus
+    // handed back to the notification area.
+    int besideTheIcon = 0;
+    int focusBack = 0;
+    std::optional<std::int32_t> choice = std::nullopt;
+    bool shellSaysWhere = true;
 };
 
 class MenuRequests : public ::testing::TestWithParam<MenuCase> {};
@@ -446,7 +454,10 @@ TEST_P(MenuRequests, OpenOneMenuEach)
 {
     const MenuCase& c = GetParam();
     WiredTray tray(c.version);
-    ASSERT_TRUE(tray.wiring.Load(0x00030077));
+    ASSERT_TRUE(tray.wiring.Load());
+    if (!c.shellSaysWhere) {
+        tray.platform.iconRect.reset();
+    }
     int menus = 0;
     tray.platform.userInMenu = [&]() -> std::optional<std::int32_t> {
         if (++menus == 1) {
@@ -454,12 +465,16 @@ TEST_P(MenuRequests, OpenOneMenuEach)
                 tray.platform.sink->OnIconCallback(code);
             }
         }
-        return std::nullopt;
+        return c.choice;
     };
     for (std::uint32_t code : c.codes) {
         tray.platform.sink->OnIconCallback(code);
     }
     EXPECT_EQ(menus, c.menus);
+    const auto& at = tray.platform.menusAt;
+    EXPECT_EQ(std::count(at.begin(), at.end(), kIconRect), c.besideTheIcon);
+    const auto messages = tray.platform.Messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), NOTIFY_SETFOCUS), c.focusBack);
 }
 
 // Codes as the shells send them: 516/517 right press and release, 518 right double
@@ -470,17 +485,47 @@ INSTANTIATE_TEST_SUITE_P(
                       MenuCase{{"RightClickEndingInTheMenu"}, kWinXp, {516}, {517, 123}, 1},
                       MenuCase{{"TwoQuickRightClicks"}, kWinXp, {516, 517, 123, 518, 517, 123}, {}, 2},
                       // Enter sends two NIN_KEYSELECT: the second comes while its menu is open.
-                      MenuCase{{"EnterThenSpaceThenMenuKey"}, kWinXp, {1025, 1025, 123}, {1025}, 3},
+                      MenuCase{{"EnterThenSpaceThenMenuKey"}, kWin7, {1025, 1025, 123}, {1025}, 3, 3, 3},
+                      MenuCase{{"KeyboardChoosesAbout"}, kWin7, {1025}, {}, 1, 1, 0, 0},
+                      // Before Windows 7 the shell cannot say where the icon is.
+                      MenuCase{{"KeyboardWhereTheShellCannotSay"}, kWinXp, {123}, {}, 1, 0, 1, std::nullopt, false},
                       MenuCase{{"MenuKeyAfterAPressWithoutRelease"}, kWinXp, {516, 512, 123}, {}, 2},
-                      MenuCase{{"MeMenuKey"}, kWinMe, {123}, {}, 1},
+                      MenuCase{{"MeMenuKey"}, kWinMe, {123}, {}, 1, 1, 1},
                       MenuCase{{"Nineteen98"}, kWin98, {123, 1025, 518, 517, 123, 516, 517}, {}, 1}),
     support::RowName);
+
+// The notification area may sit on a monitor of another DPI than the About window's:
+// the program's icon is loaded for the taskbar's, at the start, at each change of DPI
+// or icon size and at each restart of the shell (Explorer's after a change of DPI).
+// No other icon ever reaches the shell, nor one already destroyed.
+TEST(TrayWiring, IconIsTheProgramsAtTheTaskbarsDpi)
+{
+    WiredTray tray(kWin7);
+    tray.platform.taskbarDpi = 144;
+    ASSERT_TRUE(tray.wiring.Load());
+    tray.platform.taskbarDpi = 192;
+    tray.platform.sink->OnIconMetricsChange();
+    tray.platform.taskbarDpi = 120;
+    tray.platform.RestartShell();
+    tray.platform.sink->OnIconMetricsChange();
+
+    EXPECT_EQ(tray.platform.iconDpis, (std::vector<std::uint32_t>{144, 192, 120, 120}));
+    std::vector<std::uint64_t> shown;
+    for (const ShellCall& call : tray.platform.calls) {
+        EXPECT_FALSE(call.iconGone) << "message " << call.message;
+        if (call.message != NOTIFY_SETVERSION && (call.Get(RecordField::uFlags) & FLAG_ICON) != 0) {
+            shown.push_back(call.Get(RecordField::hIcon));
+        }
+    }
+    const auto icon = [](std::size_t load) { return FakeTrayPlatform::FormIcon(load); };
+    EXPECT_EQ(shown, (std::vector<std::uint64_t>{icon(0), icon(1), icon(2), icon(3)})) << "add, modify, add, modify";
+}
 
 // Log-off with the menu open: the session's end arrives inside the menu's loop.
 TEST(TrayWiring, EndOfSessionInTheMenuDeletesTheIconAtOnceAndFreesNothingUnderTheMenu)
 {
     WiredTray tray(kWinXp);
-    ASSERT_TRUE(tray.wiring.Load(0x00030077));
+    ASSERT_TRUE(tray.wiring.Load());
     std::vector<std::uint32_t> atTheEnd;
     tray.platform.userInMenu = [&]() -> std::optional<std::int32_t> {
         tray.wiring.Unload();
@@ -501,18 +546,18 @@ TEST(TrayWiring, WithoutAWindowOrATimerToTryAgainNoIconIsLeftBehind)
 {
     WiredTray tray(kWinXp);
     tray.platform.windowFails = true;
-    EXPECT_FALSE(tray.wiring.Load(0x00030077));
+    EXPECT_FALSE(tray.wiring.Load());
     EXPECT_TRUE(tray.platform.calls.empty());
     EXPECT_FALSE(tray.platform.retryTimerMs);
 
     tray.platform.windowFails = false;
     tray.platform.timerFails = true;
     tray.platform.refuseAdds = 1;
-    EXPECT_FALSE(tray.wiring.Load(0x00030077)) << "refused, with no way to try again";
+    EXPECT_FALSE(tray.wiring.Load()) << "refused, with no way to try again";
     EXPECT_EQ(tray.platform.windowsDestroyed, 1);
 
     tray.platform.timerFails = false;
-    EXPECT_TRUE(tray.wiring.Load(0x00030077));
+    EXPECT_TRUE(tray.wiring.Load());
     EXPECT_EQ(AddSequence(tray.platform.calls), "add- modify- add version");
 }
 

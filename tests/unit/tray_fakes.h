@@ -13,12 +13,16 @@
 
 namespace nowplaying::tray::testing {
 
+inline constexpr std::uint32_t kWin7 = 0x1DB10106;    // 6.1, NT
 inline constexpr std::uint32_t kWinXp = 0x0A280105;   // 5.1, NT
 inline constexpr std::uint32_t kWinNt4 = 0x05650004;  // 4.0, NT
 inline constexpr std::uint32_t kWinMe = 0xC0005A04;   // 4.90, 95 family
 inline constexpr std::uint32_t kWin98 = 0xC0000A04;   // 4.10, 95 family
 inline constexpr NativeHandle kWindow = 0x00120034;
+// The first form icon loaded; each later load gives the next handle up.
 inline constexpr NativeHandle kFormIcon = 0x00010045;
+inline constexpr NativeHandle kFormIconStep = 0x100;
+inline constexpr ScreenRect kIconRect{1200, 770, 1216, 786};
 
 struct ShellCall {
     std::uint32_t message;
@@ -26,6 +30,8 @@ struct ShellCall {
     bool unicode;
     std::size_t handleSize;
     bool accepted = true;
+    // The record's icon was one the platform had destroyed already.
+    bool iconGone = false;
 
     RecordLayout Layout() const { return MakeRecordLayout(handleSize, unicode); }
     std::uint64_t Get(RecordField field) const
@@ -111,6 +117,16 @@ public:
     bool windowFails = false;
     bool timerFails = false;
     std::optional<std::uint32_t> retryTimerMs;
+    // Run elevated, the component gets the shell's restart only once it allowed it.
+    bool elevated = false;
+    bool restartAllowed = false;
+    std::uint32_t taskbarDpi = 96;
+    // The DPI of each form icon loaded, in order.
+    std::vector<std::uint32_t> iconDpis;
+    // What the shell says of where the icon is; none as before Windows 7.
+    std::optional<ScreenRect> iconRect = kIconRect;
+    // Where each menu opened: beside this rectangle, or at the pointer.
+    std::vector<std::optional<ScreenRect>> menusAt;
 
     std::uint32_t GetVersion() override { return version; }
     NativeHandle CreateComponentWindow(TrayWindowSink& s) override
@@ -126,9 +142,21 @@ public:
     {
         sink = nullptr;
         retryTimerMs.reset();
+        restartAllowed = false;
         ++windowsDestroyed;
     }
-    NativeHandle FormIcon() override { return kFormIcon; }
+    void AllowShellRestart() override { restartAllowed = sink != nullptr; }
+    std::uint32_t TaskbarDpi() override { return taskbarDpi; }
+    NativeHandle LoadFormIcon(std::uint32_t dpi) override
+    {
+        iconDpis.push_back(dpi);
+        return FormIcon(iconDpis.size() - 1);
+    }
+    static NativeHandle FormIcon(std::size_t load) { return kFormIcon + load * kFormIconStep; }
+    std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) override
+    {
+        return hWnd == kWindow && uID == frmSystray::ICON_ID && iconShown ? iconRect : std::nullopt;
+    }
     std::u16string FileDescription() override { return fileDescription; }
     bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override
     {
@@ -144,13 +172,19 @@ public:
         }
         iconShown = iconShown && message != NOTIFY_DELETE;
         calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize, accepted});
+        // Only the last two form icons loaded are alive.
+        const std::uint64_t icon = calls.back().Get(RecordField::hIcon);
+        calls.back().iconGone = iconDpis.size() > 2 && icon >= kFormIcon && icon < FormIcon(iconDpis.size() - 2) &&
+                                (icon - kFormIcon) % kFormIconStep == 0;
         return accepted;
     }
     // The shell starts again: it has lost every icon and says so.
     void RestartShell()
     {
         iconShown = false;
-        sink->OnShellRestart();
+        if (!elevated || restartAllowed) {
+            sink->OnShellRestart();
+        }
     }
     bool StartRetryTimer(std::uint32_t delayMs) override
     {
@@ -170,9 +204,11 @@ public:
     }
     void SetForegroundWindow(NativeHandle hWnd) override { steps.push_back(Step("foreground", hWnd)); }
     std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
-                                               std::optional<std::int32_t> defaultIndex) override
+                                               std::optional<std::int32_t> defaultIndex,
+                                               const std::optional<ScreenRect>& icon) override
     {
         steps.push_back(Step("popup", hWnd));
+        menusAt.push_back(icon);
         shownItems = items;
         shownDefault = defaultIndex;
         return userInMenu();
