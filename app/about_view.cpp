@@ -86,13 +86,6 @@ win32::UniqueFont CreateCaptionFont(HWND hWnd, UINT dpi)
     return font;
 }
 
-win32::UniqueIcon LoadAppIcon(HINSTANCE instance, int metric, UINT dpi)
-{
-    const int size = win32::SystemMetricForDpi(metric, dpi);
-    return win32::UniqueIcon(
-        static_cast<HICON>(win32::LoadImageT(instance, IDI_NOWPLAYING, IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-}
-
 } // namespace
 
 SIZE AboutView::InitialSize()
@@ -123,7 +116,7 @@ bool AboutView::CreateControls(HWND hWnd)
     return true;
 }
 
-AboutView::Icons AboutView::ApplyDpi(UINT dpi)
+void AboutView::ApplyDpi(UINT dpi)
 {
     const int iDpi = static_cast<int>(dpi);
 
@@ -141,14 +134,13 @@ AboutView::Icons AboutView::ApplyDpi(UINT dpi)
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    win32::UniqueIcon bigIcon = LoadAppIcon(m_hInstance, SM_CXICON, dpi);
-    win32::UniqueIcon smallIcon = LoadAppIcon(m_hInstance, SM_CXSMICON, dpi);
+    win32::UniqueIcon bigIcon = win32::LoadIconForDpi(m_hInstance, IDI_NOWPLAYING, SM_CXICON, dpi);
+    win32::UniqueIcon smallIcon = win32::LoadIconForDpi(m_hInstance, IDI_NOWPLAYING, SM_CXSMICON, dpi);
     win32::SendMessageT(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
     win32::SendMessageT(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
-    Icons previous{std::move(m_iconBig), std::move(m_iconSmall)};
+    // The old icons go only now that the caption shows the new ones.
     m_iconBig = std::move(bigIcon);
     m_iconSmall = std::move(smallIcon);
-    return previous;
 }
 
 void AboutView::SizeWindow(UINT dpi, const RECT* suggested)

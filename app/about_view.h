@@ -29,18 +29,11 @@ public:
 
     // False when a control could not be created.
     bool CreateControls(HWND hWnd);
-    // Loads the font and the icons for dpi and places the controls. Returns the icons
-    // they replace, which the caller keeps until nothing shows them any more.
-    struct Icons {
-        win32::UniqueIcon iconBig;
-        win32::UniqueIcon iconSmall;
-    };
-    Icons ApplyDpi(UINT dpi);
+    // Loads the font and the icons for dpi and places the controls.
+    void ApplyDpi(UINT dpi);
     // Sizes the window for dpi; suggested is the position the system proposes after
     // a change of DPI, null to keep the position.
     void SizeWindow(UINT dpi, const RECT* suggested);
-
-    HICON SmallIcon() const { return m_iconSmall.get(); }
 
     std::u16string_view Caption() const override { return m_lblSong.Caption(); }
     void SetCaption(std::u16string_view caption) override { m_lblSong.SetCaption(caption); }

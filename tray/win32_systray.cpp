@@ -266,6 +266,12 @@ std::u16string Win32TrayPlatform::FromAnsi(std::string_view bytes) const
 
 LRESULT Win32TrayPlatform::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Closed from outside (taskkill asks every top-level window of a process), the
+    // window would take the icon's only way to its owner with it: it goes with the
+    // component alone.
+    if (message == WM_CLOSE) {
+        return 0;
+    }
     if (m_sink == nullptr) {
         return win32::DefWindowProcT(hWnd, message, wParam, lParam);
     }

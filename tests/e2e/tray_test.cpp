@@ -250,6 +250,8 @@ TEST(Tray, IconComesBackWhenTheShellRestarts)
 {
     TrayHost host;
     ASSERT_TRUE(host.WaitForIcon(true, kAppear));
+    // A close from outside leaves the window, and so the icon's way to the owner.
+    ASSERT_TRUE(PostMessageW(host.window, WM_CLOSE, 0, 0));
 
     // The shell forgets the icon behind the component's back...
     NOTIFYICONDATAW nid{};
