@@ -143,45 +143,39 @@ protected:
     const std::wstring dir =
         family95 ? Folder(CSIDL_PROGRAM_FILES) + L"\\nowplaying" : Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\nowplaying";
     const HKEY root = family95 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    // What the first install put in README.txt.
     std::string readme;
-    std::optional<Process> program;
 };
 
 TEST_F(Setup, InstallsOverTheRunningProgramAndUninstallsWithoutATrace)
 {
     const std::wstring setup = L"..\\dist\\nowplaying-" NOWPLAYING_VERSION_TEXT L"-setup.exe";
+    // Before each step but the first the installed program is started, and its README.txt
+    // changed, as a user may: the step is to end the program and replace or remove both.
     const struct {
         const char* name;
-        std::function<void()> act;
+        std::wstring exe;
         bool installed;
     } steps[] = {
-        {"install",
-         [&] {
-             Run(setup, false);
-             readme = Bytes(dir + L"\\README.txt");
-             EXPECT_FALSE(readme.empty());
-         },
-         true},
-        {"start the installed program",
-         [&] {
-             program.emplace(dir + L"\\nowplaying.exe", L"", ProgramLaunch());
-             EXPECT_NE(FindProcessWindow(*program, L"nowplaying.frmMain", kAppear), nullptr);
-         },
-         true},
-        // The README.txt changed since is replaced too.
-        {"install over it",
-         [&] {
-             std::ofstream((dir + L"\\README.txt").c_str()) << "changed";
-             Run(setup, false);
-             EXPECT_FALSE(program->Running()) << "the running program was not ended";
-         },
-         true},
-        {"uninstall", [&] { Run(dir + L"\\uninstall.exe", true); }, false},
+        {"install", setup, true},
+        {"install over the running program", setup, true},
+        {"uninstall the running program", dir + L"\\uninstall.exe", false},
     };
     ASSERT_FALSE(std::filesystem::exists(dir) || Entries(root) > 0) << "an earlier run left an install behind";
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
-        step.act();
+        std::optional<Process> program;
+        if (&step != steps) {
+            program.emplace(dir + L"\\nowplaying.exe", L"", ProgramLaunch());
+            ASSERT_NE(FindProcessWindow(*program, L"nowplaying.frmMain", kAppear), nullptr);
+            std::ofstream((dir + L"\\README.txt").c_str()) << "changed";
+        }
+        Run(step.exe, !step.installed);
+        EXPECT_TRUE(!program || !program->Running()) << "the running program was not ended";
+        if (readme.empty()) {
+            readme = Bytes(dir + L"\\README.txt");
+            ASSERT_NE(readme, "");
+        }
         ExpectInstalled(step.installed);
     }
 }
