@@ -1,28 +1,23 @@
-// The download's setup program as a user meets it: installed silently with its defaults,
-// installed again over the running program, and uninstalled from its Add/Remove Programs
-// entry, with what each step leaves on the disk, in the Start menu and in the registry.
-// Under the 95-family emulation it installs for everyone, under Program Files.
+// The download's setup program as a user meets it: a silent install, another over the
+// running program, and the uninstall of the running program, each followed by the same
+// checks of the files, the shortcuts and the Add/Remove Programs entry. Under the
+// 95-family emulation it installs for everyone, under Program Files.
 
 #include "app/resources/resource.h"
 #include "support/desktop.h"
-#include "win32/unique_handle.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
-#include <wrl/client.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 
 namespace {
 
 using namespace support;
-
-constexpr wchar_t kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr wchar_t kEntry[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\nowplaying";
 
 std::wstring Folder(int csidl)
 {
@@ -34,124 +29,33 @@ std::wstring Folder(int csidl)
 std::string Bytes(const std::wstring& path)
 {
     std::ifstream file(path.c_str(), std::ios::binary);
-    return file ? std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) : "";
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-struct KeyTraits {
-    static void Close(HKEY key) { RegCloseKey(key); }
-};
-
-// A value under the key as text (a DWORD in decimal); empty when absent.
-std::wstring Value(HKEY root, const wchar_t* key, const wchar_t* name)
+// A value of the program's entry as text (a DWORD in decimal); empty when there is none.
+std::wstring Entry(HKEY root, const wchar_t* name)
 {
-    BYTE data[2 * MAX_PATH] = {};
+    wchar_t data[MAX_PATH] = {};
     DWORD size = sizeof(data);
     DWORD type = 0;
-    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size) != ERROR_SUCCESS) {
-        return L"";
-    }
-    return type == REG_DWORD ? std::to_wstring(*reinterpret_cast<DWORD*>(data)) : reinterpret_cast<wchar_t*>(data);
+    RegGetValueW(root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\nowplaying", name,
+                 RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size);
+    DWORD number = 0;
+    std::memcpy(&number, data, sizeof(number));
+    return type == REG_DWORD ? std::to_wstring(number) : data;
 }
 
-// The Add/Remove Programs entries that name the program, whatever their keys are called.
-int Entries(HKEY root)
+TEST(Setup, InstallsOverTheRunningProgramAndUninstallsIt)
 {
-    HKEY opened = nullptr;
-    RegOpenKeyExW(root, kUninstall, 0, KEY_READ, &opened);
-    const nowplaying::win32::UniqueHandle<HKEY, KeyTraits> uninstall(opened);
-    int count = 0;
-    wchar_t key[MAX_PATH];
-    for (DWORD i = 0, length = MAX_PATH;
-         uninstall && RegEnumKeyExW(uninstall.get(), i, key, &length, nullptr, nullptr, nullptr, nullptr) == 0;
-         ++i, length = MAX_PATH) {
-        count += Value(uninstall.get(), key, L"DisplayName") == L"nowplaying";
-    }
-    return count;
-}
-
-struct Shortcut {
-    std::wstring target;
-    int showCommand = 0;
-};
-
-// What a shortcut starts and how; nullopt when there is no shortcut. The show command
-// is read from the file's header (MS-SHLLINK's ShellLinkHeader, at byte 60), as the
-// shell reads it: Wine's IShellLink answers SW_SHOWNORMAL for SW_SHOWMINNOACTIVE.
-std::optional<Shortcut> ReadShortcut(const std::wstring& path)
-{
-    Microsoft::WRL::ComPtr<IShellLinkW> link;
-    Microsoft::WRL::ComPtr<IPersistFile> file;
-    wchar_t target[MAX_PATH] = {};
-    const std::string bytes = Bytes(path);
-    if (bytes.size() < 64 || FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                                     IID_PPV_ARGS(&link))) ||
-        FAILED(link.As(&file)) || FAILED(file->Load(path.c_str(), STGM_READ)) ||
-        FAILED(link->GetPath(target, MAX_PATH, nullptr, 0))) {
-        return std::nullopt;
-    }
-    return Shortcut{target, static_cast<unsigned char>(bytes[60])};
-}
-
-class Setup : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
-    void TearDown() override { CoUninitialize(); }
-
-    // Installs (and uninstalls) as Add/Remove Programs or a user would, and waits for
-    // the setup (the uninstall being done when its folder has gone).
-    void Run(const std::wstring& exe, bool uninstall)
-    {
-        Process setup(exe, L"/S", ProgramLaunch());
-        ASSERT_TRUE(setup.WaitForExit(kAppear * 3));
-        EXPECT_EQ(setup.ExitCode(), 0u);
-        ASSERT_TRUE(!uninstall || WaitUntil([&] { return !std::filesystem::exists(dir); }, kAppear * 3));
-    }
-
-    // Everything the setup puts in place, or nothing of it.
-    void ExpectInstalled(bool installed)
-    {
-        const std::wstring exe = dir + L"\\nowplaying.exe";
-        const std::wstring uninstaller = L"\"" + dir + L"\\uninstall.exe\"";
-        EXPECT_EQ(std::filesystem::exists(dir), installed);
-        EXPECT_EQ(Bytes(exe) == Bytes(BinDir() + L"\\nowplaying.exe"), installed);
-        EXPECT_EQ(Bytes(dir + L"\\README.txt"), installed ? readme : "");
-        EXPECT_EQ(std::filesystem::exists(dir + L"\\uninstall.exe"), installed);
-        for (const auto& [folder, showCommand] : {std::pair{family95 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, SW_SHOWNORMAL},
-                                                  std::pair{family95 ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP,
-                                                            SW_SHOWMINNOACTIVE}}) {
-            const auto shortcut = ReadShortcut(Folder(folder) + L"\\nowplaying.lnk");
-            ASSERT_EQ(shortcut.has_value(), installed) << Folder(folder);
-            EXPECT_TRUE(!shortcut || (_wcsicmp(shortcut->target.c_str(), exe.c_str()) == 0 &&
-                                      shortcut->showCommand == showCommand))
-                << std::filesystem::path(shortcut->target) << " " << shortcut->showCommand;
-        }
-        EXPECT_EQ(Entries(root), installed ? 1 : 0);
-        EXPECT_EQ(Entries(root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER), 0);
-        if (installed) {
-            for (const auto& [name, value] : {std::pair{L"DisplayVersion", std::wstring(L"" NOWPLAYING_VERSION_TEXT)},
-                                              {L"DisplayIcon", exe + L",0"}, {L"InstallLocation", dir},
-                                              {L"UninstallString", uninstaller},
-                                              {L"QuietUninstallString", uninstaller + L" /S"},
-                                              {L"NoModify", L"1"}, {L"NoRepair", L"1"}}) {
-                EXPECT_EQ(Value(root, kEntry, name), value) << std::filesystem::path(name);
-            }
-            EXPECT_GE(std::stoul(L"0" + Value(root, kEntry, L"EstimatedSize")), Bytes(exe).size() / 1024);
-        }
-    }
-
     const bool family95 = ProgramLaunch() == Launch::Family95;
-    const std::wstring dir =
-        family95 ? Folder(CSIDL_PROGRAM_FILES) + L"\\nowplaying" : Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\nowplaying";
+    const std::wstring dir = family95 ? Folder(CSIDL_PROGRAM_FILES) + L"\\nowplaying"
+                                      : Folder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\nowplaying";
+    const std::wstring exe = dir + L"\\nowplaying.exe";
+    const std::wstring uninstaller = L"\"" + dir + L"\\uninstall.exe\"";
     const HKEY root = family95 ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    // What the first install put in README.txt.
-    std::string readme;
-};
-
-TEST_F(Setup, InstallsOverTheRunningProgramAndUninstallsWithoutATrace)
-{
     const std::wstring setup = L"..\\dist\\nowplaying-" NOWPLAYING_VERSION_TEXT L"-setup.exe";
-    // Before each step but the first the installed program is started, and its README.txt
-    // changed, as a user may: the step is to end the program and replace or remove both.
+    // Before the second and third step the installed program is started and README.txt
+    // changed, as a user may: each is to end the program and replace or remove both.
     const struct {
         const char* name;
         std::wstring exe;
@@ -161,22 +65,44 @@ TEST_F(Setup, InstallsOverTheRunningProgramAndUninstallsWithoutATrace)
         {"install over the running program", setup, true},
         {"uninstall the running program", dir + L"\\uninstall.exe", false},
     };
-    ASSERT_FALSE(std::filesystem::exists(dir) || Entries(root) > 0) << "an earlier run left an install behind";
+    ASSERT_FALSE(std::filesystem::exists(dir) || !Entry(root, L"DisplayName").empty()) << "an earlier run's install";
+    std::string readme;
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name);
         std::optional<Process> program;
-        if (&step != steps) {
-            program.emplace(dir + L"\\nowplaying.exe", L"", ProgramLaunch());
+        if (!readme.empty()) {
+            program.emplace(exe, L"", ProgramLaunch());
             ASSERT_NE(FindProcessWindow(*program, L"nowplaying.frmMain", kAppear), nullptr);
             std::ofstream((dir + L"\\README.txt").c_str()) << "changed";
         }
-        Run(step.exe, !step.installed);
+        Process run(step.exe, L"/S", ProgramLaunch());
+        ASSERT_TRUE(run.WaitForExit(kAppear * 3));
+        EXPECT_EQ(run.ExitCode(), 0u);
+        // The uninstaller goes on in a copy of itself; the folder goes last.
+        ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(dir) == step.installed; }, kAppear * 3));
         EXPECT_TRUE(!program || !program->Running()) << "the running program was not ended";
-        if (readme.empty()) {
-            readme = Bytes(dir + L"\\README.txt");
-            ASSERT_NE(readme, "");
+        readme = readme.empty() ? Bytes(dir + L"\\README.txt") : readme;
+        ASSERT_NE(readme, "");
+
+        EXPECT_EQ(Bytes(exe), step.installed ? Bytes(BinDir() + L"\\nowplaying.exe") : "");
+        EXPECT_EQ(Bytes(dir + L"\\README.txt"), step.installed ? readme : "");
+        // A shortcut's target is in its LinkInfo, its show command at byte 60 (MS-SHLLINK).
+        for (const auto& [folder, show] : {std::pair{family95 ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS, SW_SHOWNORMAL},
+                                           {family95 ? CSIDL_COMMON_STARTUP : CSIDL_STARTUP, SW_SHOWMINNOACTIVE}}) {
+            const std::string link = Bytes(Folder(folder) + L"\\nowplaying.lnk");
+            EXPECT_EQ(link.find(std::string(exe.begin(), exe.end()) + '\0') != std::string::npos, step.installed);
+            EXPECT_EQ(link.size() > 60 ? link[60] : 0, step.installed ? show : 0);
         }
-        ExpectInstalled(step.installed);
+        for (const auto& [name, value] : {std::pair{L"DisplayName", std::wstring(L"nowplaying")},
+                                          {L"DisplayVersion", L"" NOWPLAYING_VERSION_TEXT},
+                                          {L"DisplayIcon", exe + L",0"}, {L"InstallLocation", dir},
+                                          {L"UninstallString", uninstaller},
+                                          {L"QuietUninstallString", uninstaller + L" /S"},
+                                          {L"NoModify", L"1"}, {L"NoRepair", L"1"}}) {
+            EXPECT_EQ(Entry(root, name), step.installed ? value : L"") << std::filesystem::path(name);
+        }
+        EXPECT_GE(std::stoul(L"0" + Entry(root, L"EstimatedSize")), step.installed ? Bytes(exe).size() / 1024 : 0);
+        EXPECT_EQ(Entry(root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, L"DisplayName"), L"");
     }
 }
 
