@@ -32,6 +32,7 @@ build: $(DEPS_STAMP)
 	preset=$$(source scripts/wine-env.sh && wine_build_preset) && \
 	  cmake --preset native -DNOWPLAYING_E2E_BIN_DIR=$(ROOT)/build/$$preset/bin \
 	    -DNOWPLAYING_SANITIZE_BIN_DIR=$(ROOT)/build/sanitize/bin \
+	    -DNOWPLAYING_SETUP_BUILD_DIR=$(ROOT)/build/windows \
 	    "-DNOWPLAYING_PE_CHECK_EXES=$(ROOT)/build/windows/bin/nowplaying.exe;$(ROOT)/build/windows-x64/bin/nowplaying.exe" >/dev/null
 	cmake --build --preset native
 
@@ -45,8 +46,8 @@ run: $(DEPS_STAMP)
 	  cmake --build --preset $$preset --target nowplaying standin_player standin_messenger
 	scripts/run-demo.sh
 
-# The download for Windows users, dist/nowplaying-VERSION-win32.zip: only the 32-bit
-# program is built for it.
+# The download for Windows users, dist/nowplaying-VERSION-win32.zip and beside it
+# dist/nowplaying-VERSION-setup.exe: only the 32-bit program is built for it.
 dist: $(DEPS_STAMP)
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows --target dist

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Writes the download for Windows users, OUT_DIR/nowplaying-VERSION-win32.zip: the
-# program, README.txt with CRLF line ends, and SHA256SUMS of both. One commit gives the
-# same zip byte for byte wherever it is built: the files go in a fixed order, with the
-# commit's date (SOURCE_DATE_EPOCH when set), fixed permissions and no extra attributes
-# (owner, access times).
+# Writes the download for Windows users: OUT_DIR/nowplaying-VERSION-win32.zip, holding the
+# program, README.txt with CRLF line ends, and SHA256SUMS of both; and beside it
+# OUT_DIR/nowplaying-VERSION-setup.exe, the setup program (setup/nowplaying.nsi) that
+# installs the same two files. One commit gives the same zip and setup byte for byte
+# wherever they are built: the files go in a fixed order, with the commit's date
+# (SOURCE_DATE_EPOCH when set), fixed permissions and no extra attributes (owner, access
+# times). makensis stores each packed file's date, and its PE header is that of the stub
+# it ships, with the stub's link time: cleared, as the program's is. The header lies in
+# the first 512 bytes, which the setup's own integrity check leaves out.
 #
 #   scripts/dist.sh VERSION PROGRAM.exe README_SOURCE.txt OUT_DIR
 # `make dist` runs it through the build's `dist` target.
@@ -38,5 +42,14 @@ touch -d "@$SOURCE_DATE_EPOCH" "${files[@]/#/$stage/}"
 zip=$out/nowplaying-$version-win32.zip
 rm -f "$zip"
 (cd "$stage" && zip -q -X -9 "$zip" "${files[@]}")
-echo "dist: $zip ($(stat -c %s "$zip") bytes)"
-(cd "$out" && sha256sum "${zip##*/}")
+
+setup=$out/nowplaying-$version-setup.exe
+rm -f "$setup"
+makensis -WX -V2 "-DVERSION=$version" "-DSTAGE=$stage" "-DOUTFILE=$setup" "$root/setup/nowplaying.nsi" >&2
+pe_header=$(od -An -tu4 -j60 -N4 "$setup")
+printf '\0\0\0\0' | dd of="$setup" bs=1 seek=$((pe_header + 8)) conv=notrunc status=none
+
+for file in "$zip" "$setup"; do
+  echo "dist: $file ($(stat -c %s "$file") bytes)"
+done
+(cd "$out" && sha256sum "${zip##*/}" "${setup##*/}")

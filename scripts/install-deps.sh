@@ -32,8 +32,9 @@ have_cmd xprop || need+=(x11-utils)
 have_cmd xwd || need+=(x11-apps)
 have_pkg imagemagick || need+=(imagemagick)
 have_pkg fonts-wine || need+=(fonts-wine)
-# The download of `make dist`.
+# The download of `make dist`: the zip and the setup program.
 have_cmd zip || need+=(zip)
+have_cmd makensis || need+=(nsis)
 have_cmd wine || need+=(wine)
 have_pkg wine32:i386 || need+=(wine32:i386)
 # Hosts that cannot execute 32-bit code run the 64-bit build in 64-bit Wine.

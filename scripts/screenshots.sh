@@ -3,7 +3,8 @@
 # its menu open. The program runs in Wine on a private Xvfb display beside the
 # stand-in player, with window frames drawn by Wine as Windows draws them.
 #
-#   scripts/screenshots.sh [DOCS_FOLDER]     (default: docs/; writes about.png, tray-menu.png)
+#   scripts/screenshots.sh [DOCS_FOLDER]     (default: docs/; writes about.png, tray-menu.png
+#                                             and the setup program's setup-options.png)
 #
 # With NOWPLAYING_EMULATE_95=1 the program runs as on Windows 98: Wine reports that
 # version, and family_launcher.exe makes the wide functions fail as they do there; the
@@ -37,18 +38,24 @@ fi
 if [ -n "$suffix" ]; then
   "$WINE_LOADER" reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
 else
-  "$WINE_LOADER" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+  "$WINE_LOADER" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true # none in a fresh prefix
 fi
 
 "$WINE_LOADER" "$bin/standin_player.exe" --title "1. The Stand-ins - Window Title Blues - Winamp" >/dev/null 2>&1 &
 "$WINE_LOADER" "${program[@]}" >/dev/null 2>&1 &
 
-window=
-for _ in $(seq 1 150); do
-  window=$(xdotool search --name '^About$' 2>/dev/null | head -n 1) && [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "screenshot: the About window did not appear" >&2; exit 1; }
+# The X window of the top-level window with this title, once it has appeared.
+wait_for_window() {
+  local found
+  for _ in $(seq 1 150); do
+    found=$(xdotool search --name "$1" 2>/dev/null | head -n 1) && [ -n "$found" ] && echo "$found" && return
+    sleep 0.1
+  done
+  echo "screenshot: the window $1 did not appear" >&2
+  return 1
+}
+
+window=$(wait_for_window '^About$')
 xdotool windowraise "$window"
 sleep 2 # a few poll periods: the song label has caught the stand-in player's song
 
@@ -71,3 +78,13 @@ menu="$docs/tray-menu$suffix.png"
 xwd -root -silent | convert xwd:- -crop "$((WIDTH + 40))x$((HEIGHT + 90))+$((X > 4 ? X - 4 : 0))+$((Y > 4 ? Y - 4 : 0))" +repage -strip "png:$menu"
 xdotool key Escape
 echo "screenshot: $menu ($(identify -format '%wx%h' "$menu"))"
+
+# The setup program's options page, its first: only as on current Windows.
+[ -z "$suffix" ] || exit 0
+setup=("$nowplaying_root"/build/windows/dist/nowplaying-*-setup.exe)
+"$WINE_LOADER" "${setup[0]}" >/dev/null 2>&1 &
+window=$(wait_for_window '^nowplaying Setup')
+sleep 1 # the page's controls drawn
+options="$docs/setup-options.png"
+xwd -id "$window" -silent | convert xwd:- -strip "png:$options"
+echo "screenshot: $options ($(identify -format '%wx%h' "$options"))"

@@ -119,7 +119,8 @@ UniqueKernelHandle LaunchedChild(HANDLE launcher, DWORD launcherId, const std::w
 Process::Process(const std::wstring& exe, const std::wstring& arguments, Launch launch, const std::wstring& countsPath,
                  std::optional<WORD> showCommand, const std::wstring& failing)
 {
-    const std::wstring program = L"\"" + BinDir() + L"\\" + exe + L"\" " + arguments;
+    const bool absolute = exe.find(L':') != std::wstring::npos;
+    const std::wstring program = L"\"" + (absolute ? exe : BinDir() + L"\\" + exe) + L"\" " + arguments;
     DWORD startedId = 0;
     if (!StartProcess(LaunchCommandLine(program, launch, countsPath, failing), m_started, startedId, showCommand)) {
         ADD_FAILURE() << "cannot start " << std::string(exe.begin(), exe.end());
@@ -128,7 +129,7 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments, Launch 
     m_id = startedId;
     if (launch != Launch::Direct) {
         m_id = 0;
-        m_program = LaunchedChild(m_started.get(), startedId, exe, m_id);
+        m_program = LaunchedChild(m_started.get(), startedId, exe.substr(exe.find_last_of(L"\\/") + 1), m_id);
     }
 }
 

@@ -42,10 +42,11 @@ std::wstring NewTempDir();
 class Process {
 public:
     Process() = default;
-    // exe: a program of the build's bin folder. countsPath: where the launcher lists
-    // the W functions the program called. showCommand: the show command the program
-    // is started with (SW_SHOWMINNOACTIVE for a shortcut set to run minimized); none
-    // without it, as from a command line. failing: a function the launcher makes fail.
+    // exe: a program of the build's bin folder (or a path from there), or a full path.
+    // countsPath: where the launcher lists the W functions the program called.
+    // showCommand: the show command the program is started with (SW_SHOWMINNOACTIVE for
+    // a shortcut set to run minimized); none without it, as from a command line.
+    // failing: a function the launcher makes fail.
     Process(const std::wstring& exe, const std::wstring& arguments, Launch launch = Launch::Direct,
             const std::wstring& countsPath = L"", std::optional<WORD> showCommand = std::nullopt,
             const std::wstring& failing = L"");

@@ -34,3 +34,18 @@ if(NOWPLAYING_E2E_BIN_DIR)
     endforeach()
   endforeach()
 endif()
+
+# The setup program, installed as on NT and, under the 95-family emulation, as on
+# Windows 98. It is 32-bit: where only 64-bit Wine runs, so does the suite, and the
+# tests are listed as not run.
+set(NOWPLAYING_SETUP_BUILD_DIR "" CACHE PATH "the 32-bit Windows build folder: the setup program, and its test in bin/")
+if(NOWPLAYING_SETUP_BUILD_DIR)
+  set(command ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh ${NOWPLAYING_SETUP_BUILD_DIR}/bin/setup_e2e.exe)
+  add_test(NAME e2e.setup_e2e COMMAND ${command})
+  add_test(NAME e2e.setup_e2e.win98 COMMAND ${command})
+  set_tests_properties(e2e.setup_e2e e2e.setup_e2e.win98 PROPERTIES RESOURCE_LOCK wine TIMEOUT 600)
+  set_tests_properties(e2e.setup_e2e.win98 PROPERTIES ENVIRONMENT "NOWPLAYING_WINE_VERSION=win98;NOWPLAYING_EMULATE_95=1")
+  if(NOT "${NOWPLAYING_SETUP_BUILD_DIR}/bin" STREQUAL "${NOWPLAYING_E2E_BIN_DIR}")
+    set_tests_properties(e2e.setup_e2e e2e.setup_e2e.win98 PROPERTIES DISABLED TRUE)
+  endif()
+endif()
