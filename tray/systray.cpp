@@ -43,7 +43,8 @@ void frmSystray::Load()
     nid.Set(RecordField::uID, m_platform.FormIcon());
     nid.Set(RecordField::uCallbackMessage, CALLBACK_MESSAGE);
     nid.Set(RecordField::hIcon, m_platform.FormIcon());
-    WriteText(TextField::szTip, m_platform.FileDescription(), CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
+    WriteText(TextField::szTip, m_platform.FileDescription(),
+              CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
     nid.Set(RecordField::cbSize, static_cast<std::uint32_t>(NotifyIconDataSize()));
     m_addRetries = 0;
     if (!AddIcon()) {

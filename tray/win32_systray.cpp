@@ -23,23 +23,23 @@ constexpr UINT_PTR kRetryTimer = 1;
 constexpr RecordLayout kAnsi = MakeRecordLayout(sizeof(void*), false);
 constexpr RecordLayout kWide = MakeRecordLayout(sizeof(void*), true);
 
-#define NOWPLAYING_CHECK_FIELD(structure, layout, field)                                                           \
-    static_assert((layout).field.offset == offsetof(structure, field) &&                                           \
-                      (layout).field.size == sizeof(structure::field),                                             \
+#define NOWPLAYING_CHECK_FIELD(structure, layout, field)                                                               \
+    static_assert((layout).field.offset == offsetof(structure, field) &&                                               \
+                      (layout).field.size == sizeof(structure::field),                                                 \
                   #structure "." #field " is where the record puts it")
-#define NOWPLAYING_CHECK_LAYOUT(structure, layout)                                                                 \
-    NOWPLAYING_CHECK_FIELD(structure, layout, cbSize);                                                             \
-    NOWPLAYING_CHECK_FIELD(structure, layout, hWnd);                                                               \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uID);                                                                \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uFlags);                                                             \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uCallbackMessage);                                                   \
-    NOWPLAYING_CHECK_FIELD(structure, layout, hIcon);                                                              \
-    NOWPLAYING_CHECK_FIELD(structure, layout, szTip);                                                              \
-    NOWPLAYING_CHECK_FIELD(structure, layout, dwState);                                                            \
-    NOWPLAYING_CHECK_FIELD(structure, layout, dwStateMask);                                                        \
-    NOWPLAYING_CHECK_FIELD(structure, layout, szInfo);                                                             \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uTimeout);                                                           \
-    NOWPLAYING_CHECK_FIELD(structure, layout, szInfoTitle);                                                        \
+#define NOWPLAYING_CHECK_LAYOUT(structure, layout)                                                                     \
+    NOWPLAYING_CHECK_FIELD(structure, layout, cbSize);                                                                 \
+    NOWPLAYING_CHECK_FIELD(structure, layout, hWnd);                                                                   \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uID);                                                                    \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uFlags);                                                                 \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uCallbackMessage);                                                       \
+    NOWPLAYING_CHECK_FIELD(structure, layout, hIcon);                                                                  \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szTip);                                                                  \
+    NOWPLAYING_CHECK_FIELD(structure, layout, dwState);                                                                \
+    NOWPLAYING_CHECK_FIELD(structure, layout, dwStateMask);                                                            \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szInfo);                                                                 \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uTimeout);                                                               \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szInfoTitle);                                                            \
     NOWPLAYING_CHECK_FIELD(structure, layout, dwInfoFlags)
 
 NOWPLAYING_CHECK_LAYOUT(NOTIFYICONDATAA, kAnsi);
@@ -62,8 +62,8 @@ static_assert(NOTIFY_ADD == NIM_ADD && NOTIFY_MODIFY == NIM_MODIFY && NOTIFY_DEL
 BOOL NotifyIconWide(DWORD message, NOTIFYICONDATAW* record)
 {
     using ShellNotifyIconWFn = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAW*);
-    static const auto shellNotifyIconW = reinterpret_cast<ShellNotifyIconWFn>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleA("shell32.dll"), "Shell_NotifyIconW")));
+    static const auto shellNotifyIconW = reinterpret_cast<ShellNotifyIconWFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("shell32.dll"), "Shell_NotifyIconW")));
     return shellNotifyIconW != nullptr && shellNotifyIconW(message, record);
 }
 
@@ -134,7 +134,8 @@ std::u16string Win32TrayPlatform::FileDescription()
     if (data == nullptr) {
         return {};
     }
-    const std::span<const std::uint8_t> block(static_cast<const std::uint8_t*>(data), SizeofResource(nullptr, resource));
+    const std::span<const std::uint8_t> block(static_cast<const std::uint8_t*>(data),
+                                              SizeofResource(nullptr, resource));
     return FindVersionString(block, u"FileDescription");
 }
 

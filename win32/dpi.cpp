@@ -53,8 +53,7 @@ UINT WindowDpi(HWND hWnd)
 
 int SystemMetricForDpi(int index, UINT dpi)
 {
-    static const auto getSystemMetricsForDpi =
-        User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    static const auto getSystemMetricsForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
     if (getSystemMetricsForDpi != nullptr) {
         return getSystemMetricsForDpi(index, dpi);
     }
@@ -83,8 +82,7 @@ bool MessageFontForDpi(UINT dpi, LOGFONTW& font)
 
 SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi)
 {
-    static const auto adjustWindowRectExForDpi =
-        User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    static const auto adjustWindowRectExForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
     RECT rect{0, 0, clientWidth, clientHeight};
     if (adjustWindowRectExForDpi == nullptr || !adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi)) {
         AdjustWindowRectEx(&rect, style, FALSE, exStyle);

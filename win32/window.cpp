@@ -5,7 +5,8 @@
 namespace nowplaying::win32 {
 
 WindowClass::WindowClass(const char16_t* name, HINSTANCE instance, HCURSOR cursor, HBRUSH background)
-    : m_name(name), m_atom(RegisterClassExT({name, &WindowBase::Procedure, instance, cursor, background})),
+    : m_name(name),
+      m_atom(RegisterClassExT({name, &WindowBase::Procedure, instance, cursor, background})),
       m_instance(instance)
 {
 }

@@ -23,7 +23,7 @@ namespace {
 std::vector<std::string> g_executables;
 std::string g_sourceDir;
 
-const std::set<std::string> kSystemDlls = {"KERNEL32.DLL", "USER32.DLL", "GDI32.DLL", "SHELL32.DLL",
+const std::set<std::string> kSystemDlls = {"KERNEL32.DLL", "USER32.DLL",   "GDI32.DLL", "SHELL32.DLL",
                                            "COMCTL32.DLL", "ADVAPI32.DLL", "MSVCRT.DLL"};
 
 // The C runtime's wide start-up (wWinMain) imports these; the program takes no command
