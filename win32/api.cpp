@@ -2,6 +2,7 @@
 
 #include "win32/text.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace nowplaying::win32 {
