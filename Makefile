@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 ROOT := $(abspath .)
 
-.PHONY: all deps build test run dist fuzz soak clean
+.PHONY: all deps build test run dist fuzz soak clean lint format
 
 all: build
 
@@ -70,6 +70,16 @@ soak: build
 
 clean:
 	rm -rf build dist
+
+# clang-format's style and clang-tidy's checks over the C++ code (scripts/lint.sh, also a
+# test of `make test`); `make format` reformats the files instead.
+lint: $(DEPS_STAMP)
+	cmake --preset native >/dev/null
+	cmake --preset windows >/dev/null
+	scripts/lint.sh
+
+format: $(DEPS_STAMP)
+	scripts/lint.sh --fix
 
 # Speed and footprint figures, as one table (not part of `make test`; see docs/performance.md).
 .PHONY: bench

@@ -15,16 +15,11 @@ namespace {
 const char16_t* ControlCaption(int id)
 {
     switch (id) {
-    case ID_LBL1:
-        return u"'What I'm listening to' in Winamp plugin for MSN Messenger 7.";
-    case ID_LBL2:
-        return u"nowplaying version " NOWPLAYING_VERSION_TEXT;
-    case ID_CMD_OK:
-        return u"Ok";
-    case ID_LBL3:
-        return u"Currently Listening to:";
-    default:
-        return u"";
+    case ID_LBL1: return u"'What I'm listening to' in Winamp plugin for MSN Messenger 7.";
+    case ID_LBL2: return u"nowplaying version " NOWPLAYING_VERSION_TEXT;
+    case ID_CMD_OK: return u"Ok";
+    case ID_LBL3: return u"Currently Listening to:";
+    default: return u"";
     }
 }
 
@@ -100,11 +95,10 @@ bool AboutView::CreateControls(HWND hWnd)
     m_hWnd = hWnd;
     for (const AboutControl& control : ABOUT_CONTROLS) {
         const bool button = control.kind == ControlKind::DefaultButton;
-        const DWORD style = WS_CHILD | WS_VISIBLE |
-                            (button ? WS_TABSTOP | BS_DEFPUSHBUTTON : SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS);
-        HWND hControl = win32::CreateWindowExT(0, button ? u"BUTTON" : u"STATIC", ControlCaption(control.id), style,
-                                               0, 0, 0, 0, hWnd,
-                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+        const DWORD style =
+            WS_CHILD | WS_VISIBLE | (button ? WS_TABSTOP | BS_DEFPUSHBUTTON : SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS);
+        HWND hControl = win32::CreateWindowExT(0, button ? u"BUTTON" : u"STATIC", ControlCaption(control.id), style, 0,
+                                               0, 0, 0, hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                                m_hInstance, nullptr);
         if (hControl == nullptr) {
             return false;

@@ -19,10 +19,8 @@ bool ShowsAboutAtStart(int showCommand)
     case kShowMinimized:
     case kMinimize:
     case kShowMinNoActive:
-    case kForceMinimize:
-        return false;
-    default:
-        return true;
+    case kForceMinimize: return false;
+    default: return true;
     }
 }
 

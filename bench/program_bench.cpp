@@ -113,8 +113,7 @@ Memory WorkingSet(DWORD processId)
 
 void MeasureIdle(DWORD programId, DWORD hostId, int seconds, const std::wstring& wineserverPid)
 {
-    const nowplaying::win32::UniqueKernelHandle process(
-        OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, programId));
+    const nowplaying::win32::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, programId));
     const double program0 = ThreadCpuSeconds(programId);
     const double host0 = ThreadCpuSeconds(hostId);
     const double reported0 = ProcessCpuSeconds(process.get());
@@ -130,8 +129,7 @@ void MeasureIdle(DWORD programId, DWORD hostId, int seconds, const std::wstring&
 
     std::printf("\nidle, %.0f s with 100 windows and a song that does not change\n", wall);
     std::printf("  program (its threads' times)          %7.3f %% of one core\n", program);
-    std::printf("  program (GetProcessTimes under Wine)  %7.3f %%  (this process's own: %.3f %%)\n", reported,
-                own);
+    std::printf("  program (GetProcessTimes under Wine)  %7.3f %%  (this process's own: %.3f %%)\n", reported, own);
     std::printf("  window host answering the title calls %7.3f %%\n", host);
     bench::Row("5", "idle CPU of the program, 100 windows", bench::Format("%.3f %% of one core", program), "small");
     bench::Row("5", "meanwhile: the window host answering it", bench::Format("%.3f %%", host), "-");
@@ -188,8 +186,8 @@ int wmain()
     support::StandInPlayer player(L"0. Idle Artist - Idle Song - Winamp");
     support::StandInMessenger messenger;
     support::NowPlaying program;
-    if (!host.Ready() || player.Window() == nullptr || messenger.Window() == nullptr ||
-        program.Window() == nullptr || !messenger.WaitForMessages(1, std::chrono::seconds(5))) {
+    if (!host.Ready() || player.Window() == nullptr || messenger.Window() == nullptr || program.Window() == nullptr ||
+        !messenger.WaitForMessages(1, std::chrono::seconds(5))) {
         std::printf("the program, its peers or the 100 windows did not start\n");
         return 1;
     }

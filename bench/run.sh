@@ -56,6 +56,13 @@ bin=$root/build/$preset/bin
 if [ "$preset" = windows-x64 ]; then
   echo "this host runs no 32-bit code: the Wine figures are of the 64-bit build ($bin)"
 fi
+# A Wine server round trip costs about three times as much when the server and its client
+# run on different cores, and where the scheduler puts them changes from round to round:
+# unpinned, one program's rounds took 10 % and 36 % of a core, and the ratios swung by a
+# factor of three. The whole session (display, server, every Wine process) runs on one
+# core, BENCH_CPU (0 unless set), so that each round trip costs the same.
+bench_cpu=${BENCH_CPU:-0}
+taskset -p -c "$bench_cpu" $$ >/dev/null || exit 1
 wine_session_start private || exit 1
 # A server that lives through both programs, so that its CPU time can be read.
 "$WINESERVER" -p
@@ -65,10 +72,14 @@ for pid in $(pgrep -x 'wineserver|wineserver32|wineserver64'); do
     server_pid=$pid
   fi
 done
+# A server left from before the session would not have inherited the core.
+[ -z "$server_pid" ] || taskset -a -p -c "$bench_cpu" "$server_pid" >/dev/null
+echo "Wine session on core $bench_cpu; load average $(cut -d' ' -f1-3 /proc/loadavg)"
 "$WINE_LOADER" "$bin/scan_bench.exe" 2>/dev/null | collect
 "$WINE_LOADER" "$bin/program_bench.exe" --idle "${IDLE_SECONDS:-60}" --changes "${CHANGES:-120}" \
   ${server_pid:+--wineserver-pid "$server_pid"} 2>/dev/null | collect
 wine_session_stop
+echo "load average after the Wine part $(cut -d' ' -f1-3 /proc/loadavg)"
 
 echo
 echo "| target | figure | measured | goal |"

@@ -308,9 +308,9 @@ int wmain()
     std::vector<HWND> mine;
     for (int n : sizes) {
         while (static_cast<int>(mine.size()) < n) {
-            const std::wstring title = mine.empty() ? std::wstring(L"1. Bench Artist - Bench Song - Winamp")
-                                                    : L"Bench window " + std::to_wstring(mine.size()) +
-                                                          L" - Untitled document";
+            const std::wstring title = mine.empty()
+                                           ? std::wstring(L"1. Bench Artist - Bench Song - Winamp")
+                                           : L"Bench window " + std::to_wstring(mine.size()) + L" - Untitled document";
             mine.push_back(CreatePlainWindow(title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE));
         }
         PumpMessages();

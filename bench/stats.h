@@ -54,8 +54,7 @@ inline LineFit FitLine(const std::vector<double>& x, const std::vector<double>& 
 
 // One row of the summary table: which target, what was measured, the figure, and
 // the figure the target asks for.
-inline void Row(const std::string& target, const std::string& figure, const std::string& value,
-                const std::string& goal)
+inline void Row(const std::string& target, const std::string& figure, const std::string& value, const std::string& goal)
 {
     std::printf("row: %s|%s|%s|%s\n", target.c_str(), figure.c_str(), value.c_str(), goal.c_str());
     std::fflush(stdout);

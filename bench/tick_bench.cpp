@@ -127,7 +127,8 @@ TickAllocations CountTickAllocations()
     }
     result.steady = static_cast<double>(nowplaying::testing::AllocationCount() - before) / kTicks;
 
-    const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp", u"3. Bench Artist - Third Song - Winamp"};
+    const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp",
+                                     u"3. Bench Artist - Third Song - Winamp"};
     before = nowplaying::testing::AllocationCount();
     for (int i = 0; i < kTicks; ++i) {
         desktop.SetPlayerTitle(titles[i % 2]);
@@ -156,7 +157,8 @@ void ChangedTick(benchmark::State& state)
     MemoryDesktop desktop;
     auto program = std::make_unique<Program>();
     program->Tick(desktop);
-    const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp", u"3. Bench Artist - Third Song - Winamp"};
+    const std::u16string titles[] = {u"2. Bench Artist - Other Song - Winamp",
+                                     u"3. Bench Artist - Third Song - Winamp"};
     std::size_t i = 0;
     const std::size_t before = nowplaying::testing::AllocationCount();
     for (auto _ : state) {
@@ -254,8 +256,8 @@ public:
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") {
                 continue;
             }
-            std::string value = bench::Format("%.1f ", run.GetAdjustedRealTime()) +
-                                benchmark::GetTimeUnitString(run.time_unit);
+            std::string value =
+                bench::Format("%.1f ", run.GetAdjustedRealTime()) + benchmark::GetTimeUnitString(run.time_unit);
             const auto allocs = run.counters.find("allocs/tick");
             if (allocs != run.counters.end()) {
                 value += bench::Format(", %.2f allocations", allocs->second.value);

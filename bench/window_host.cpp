@@ -43,9 +43,8 @@ int wmain()
 
     for (int i = 0; i < count; ++i) {
         // Titles as long as a typical document window's, none carrying the marker.
-        const std::wstring title = (player && i == 0)
-                                       ? std::wstring(kPlayerTitle)
-                                       : L"Bench window " + std::to_wstring(i) + L" - Untitled document";
+        const std::wstring title = (player && i == 0) ? std::wstring(kPlayerTitle)
+                                                      : L"Bench window " + std::to_wstring(i) + L" - Untitled document";
         CreateWindowExW(0, kClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20 + (i % 40) * 25,
                         20 + (i / 40 % 25) * 25, 220, 60, nullptr, nullptr, instance, nullptr);
     }

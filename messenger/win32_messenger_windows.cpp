@@ -14,8 +14,7 @@ NativeHandle Win32MessengerWindows::FindNext(NativeHandle after)
     return win32::ToNative(FindWindowExA(nullptr, win32::ToHwnd(after), MESSENGER_WINDOW_CLASS, nullptr));
 }
 
-void Win32MessengerWindows::Send(NativeHandle h, std::uint32_t dwData, const void* lpData,
-                                 std::uint32_t cbData)
+void Win32MessengerWindows::Send(NativeHandle h, std::uint32_t dwData, const void* lpData, std::uint32_t cbData)
 {
     COPYDATASTRUCT data{};
     data.dwData = dwData;

@@ -60,9 +60,8 @@ void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
     const std::u16string song = DecodeSong(data.lpData, data.cbData);
     SetDlgItemTextW(hWnd, kSongLabelId, (L"Now playing: " + std::wstring(song.begin(), song.end())).c_str());
     if (g_print) {
-        std::printf("stand-in messenger received (id %lu, %lu bytes): %s\n",
-                    static_cast<unsigned long>(data.dwData), static_cast<unsigned long>(data.cbData),
-                    support::ToUtf8(song).c_str());
+        std::printf("stand-in messenger received (id %lu, %lu bytes): %s\n", static_cast<unsigned long>(data.dwData),
+                    static_cast<unsigned long>(data.cbData), support::ToUtf8(song).c_str());
         std::fflush(stdout);
     }
     while (g_hang) {

@@ -54,8 +54,7 @@ private:
             InvalidateRect(hWnd, nullptr, TRUE);
             return result;
         }
-        default:
-            return PeerWindow::OnMessage(hWnd, message, wParam, lParam);
+        default: return PeerWindow::OnMessage(hWnd, message, wParam, lParam);
         }
     }
 };

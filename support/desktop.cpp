@@ -106,8 +106,8 @@ HWND FocusOf(HWND window)
 // driver's stand-alone tray without a desktop tray, explorer's taskbar otherwise.
 std::vector<HWND> VisibleTrayIcons()
 {
-    const std::pair<const wchar_t*, const wchar_t*> trays[] = {
-        {L"__winex11_standalone_tray", L"__winex11_tray_icon"}, {L"Shell_TrayWnd", L"__wine_tray_icon"}};
+    const std::pair<const wchar_t*, const wchar_t*> trays[] = {{L"__winex11_standalone_tray", L"__winex11_tray_icon"},
+                                                               {L"Shell_TrayWnd", L"__wine_tray_icon"}};
     std::vector<HWND> icons;
     for (const auto& [trayClass, iconClass] : trays) {
         if (HWND tray = FindWindowW(trayClass, nullptr)) {
@@ -208,10 +208,10 @@ bool WaitForMapped(HWND window, bool mapped, Clock timeout)
         return false;
     }
     const std::string loops = std::to_string(timeout.count() / 50);
-    const auto answer = RunUnixShell("for i in $(seq " + loops + "); do if " + (mapped ? "" : "! ") + "xwininfo -id " +
-                                         std::to_string(xWindow) +
-                                         " | grep -q IsViewable; then echo yes; break; fi; sleep 0.05; done",
-                                     timeout + 5s);
+    const auto answer =
+        RunUnixShell("for i in $(seq " + loops + "); do if " + (mapped ? "" : "! ") + "xwininfo -id " +
+                         std::to_string(xWindow) + " | grep -q IsViewable; then echo yes; break; fi; sleep 0.05; done",
+                     timeout + 5s);
     return answer && answer->find("yes") != std::string::npos;
 }
 
@@ -245,14 +245,15 @@ void ClickAt(HWND window, int button, std::optional<POINT> at)
     std::snprintf(hex, sizeof hex, "0x%lx ", XWindowOf(top));
     // The pointer is over the window when the top-level X window under it (the window
     // manager's frame, or the window itself) holds it.
-    const std::string command =
-        "eval $(xdotool getwindowgeometry --shell " + xWindow + "); if [ $WIDTH = " +
-        std::to_string(frame.right - frame.left) + " ]; then dx=" + std::to_string(point.x + border.x) +
-        " dy=" + std::to_string(point.y + border.y) + "; else dx=" + std::to_string(point.x) +
-        " dy=" + std::to_string(point.y) + "; fi; for i in $(seq 100); do xdotool mousemove --window " + xWindow +
-        " $dx $dy; eval $(xdotool getmouselocation --shell); if [ $WINDOW = " + xWindow +
-        " ] || xwininfo -tree -id $WINDOW | grep -q '" + hex + "'; then xdotool click " + std::to_string(button) +
-        " && echo clicked && break; fi; sleep 0.05; done";
+    const std::string command = "eval $(xdotool getwindowgeometry --shell " + xWindow +
+                                "); if [ $WIDTH = " + std::to_string(frame.right - frame.left) +
+                                " ]; then dx=" + std::to_string(point.x + border.x) +
+                                " dy=" + std::to_string(point.y + border.y) + "; else dx=" + std::to_string(point.x) +
+                                " dy=" + std::to_string(point.y) +
+                                "; fi; for i in $(seq 100); do xdotool mousemove --window " + xWindow +
+                                " $dx $dy; eval $(xdotool getmouselocation --shell); if [ $WINDOW = " + xWindow +
+                                " ] || xwininfo -tree -id $WINDOW | grep -q '" + hex + "'; then xdotool click " +
+                                std::to_string(button) + " && echo clicked && break; fi; sleep 0.05; done";
     const auto answer = RunUnixShell(command, 10s);
     EXPECT_TRUE(answer && answer->find("clicked") != std::string::npos)
         << "the pointer never came over the window to click: " << command;
@@ -313,8 +314,8 @@ std::vector<std::wstring> TrayTooltips()
     // The tooltip control copies into the caller's buffers, which must therefore lie
     // in the tray's own process.
     constexpr std::size_t kTextChars = 1024;
-    auto* remote = static_cast<unsigned char*>(VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kTextChars * 2,
-                                                               MEM_COMMIT, PAGE_READWRITE));
+    auto* remote = static_cast<unsigned char*>(
+        VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kTextChars * 2, MEM_COMMIT, PAGE_READWRITE));
     auto* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(TTTOOLINFOW));
     for (HWND tooltip : ProcessWindows(trayProcess, TOOLTIPS_CLASSW, false)) {
         const auto count = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);

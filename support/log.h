@@ -50,8 +50,8 @@ public:
         if (!path.empty()) {
             const std::string ansi =
                 nowplaying::win32::ToAnsi({reinterpret_cast<const char16_t*>(path.data()), path.size()});
-            const HANDLE file = CreateFileA(ansi.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE file = CreateFileA(ansi.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
             m_file.reset(file != INVALID_HANDLE_VALUE ? file : nullptr);
         }
     }

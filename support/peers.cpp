@@ -17,8 +17,8 @@ StandInPlayer::StandInPlayer(const std::wstring& title)
 void StandInPlayer::SetTitle(const std::wstring& title)
 {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(m_window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()),
-                        SMTO_ABORTIFHUNG, 2000, &result);
+    SendMessageTimeoutW(m_window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()), SMTO_ABORTIFHUNG, 2000,
+                        &result);
 }
 
 void StandInPlayer::Close()
@@ -53,8 +53,10 @@ std::vector<Received> StandInMessenger::Messages() const
             continue;
         }
         const std::vector<std::string>& fields = entry.fields;
-        Received message{entry.us, static_cast<std::uint32_t>(std::stoul(fields[0])),
-                         static_cast<std::uint32_t>(std::stoul(fields[1])), {}};
+        Received message{entry.us,
+                         static_cast<std::uint32_t>(std::stoul(fields[0])),
+                         static_cast<std::uint32_t>(std::stoul(fields[1])),
+                         {}};
         const std::string hex = fields.size() > 2 ? fields[2] : "";
         for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
             message.bytes.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));

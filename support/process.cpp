@@ -81,8 +81,7 @@ bool StartProcess(std::wstring commandLine, UniqueKernelHandle& process, DWORD& 
         startup.wShowWindow = *showCommand;
     }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         return false;
     }
     const UniqueKernelHandle thread(info.hThread);
@@ -145,8 +144,7 @@ bool Process::Running() const
 
 bool Process::WaitForExit(Clock timeout) const
 {
-    return !m_started ||
-           WaitForSingleObject(m_started.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+    return !m_started || WaitForSingleObject(m_started.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
 DWORD Process::ExitCode() const
@@ -182,8 +180,7 @@ std::optional<std::string> RunUnixShell(const std::string& command, Clock timeou
     std::string script = "( " + command + " ) >" + name + ".part 2>&1; mv " + name + ".part " + name;
     UniqueKernelHandle shell;
     DWORD shellId = 0;
-    if (!StartProcess(L"\"Z:\\bin\\sh\" -c \"" + std::wstring(script.begin(), script.end()) + L"\"", shell,
-                      shellId)) {
+    if (!StartProcess(L"\"Z:\\bin\\sh\" -c \"" + std::wstring(script.begin(), script.end()) + L"\"", shell, shellId)) {
         return std::nullopt;
     }
     std::wstring windowsName = L"Z:" + std::wstring(name.begin(), name.end());

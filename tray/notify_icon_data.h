@@ -12,7 +12,18 @@
 
 namespace nowplaying::tray {
 
-enum class RecordField { cbSize, hWnd, uID, uFlags, uCallbackMessage, hIcon, dwState, dwStateMask, uTimeout, dwInfoFlags };
+enum class RecordField {
+    cbSize,
+    hWnd,
+    uID,
+    uFlags,
+    uCallbackMessage,
+    hIcon,
+    dwState,
+    dwStateMask,
+    uTimeout,
+    dwInfoFlags
+};
 enum class TextField { szTip, szInfo, szInfoTitle };
 
 // uFlags bits, the shell messages the component sends and the callback version

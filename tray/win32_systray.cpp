@@ -46,8 +46,11 @@ constexpr RecordLayout kWide = MakeRecordLayout(sizeof(void*), true);
     NOWPLAYING_CHECK_FIELD(structure, layout, szInfoTitle);                                                        \
     NOWPLAYING_CHECK_FIELD(structure, layout, dwInfoFlags)
 
+// The handle fields' sizes are a pointer's on purpose: the record must match them.
+// NOLINTBEGIN(bugprone-sizeof-expression)
 NOWPLAYING_CHECK_LAYOUT(NOTIFYICONDATAA, kAnsi);
 NOWPLAYING_CHECK_LAYOUT(NOTIFYICONDATAW, kWide);
+// NOLINTEND(bugprone-sizeof-expression)
 static_assert(kAnsi.v1Size == NOTIFYICONDATAA_V1_SIZE && kAnsi.v5Size == NOTIFYICONDATAA_V2_SIZE);
 static_assert(kWide.v1Size == NOTIFYICONDATAW_V1_SIZE && kWide.v5Size == NOTIFYICONDATAW_V2_SIZE);
 static_assert(kAnsi.v5Size <= sizeof(NOTIFYICONDATAA) && kWide.v5Size <= sizeof(NOTIFYICONDATAW));

@@ -2,6 +2,7 @@
 
 #include "win32/text.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace nowplaying::win32 {
@@ -159,11 +160,11 @@ HWND CreateWindowExT(DWORD exStyle, const char16_t* className, const char16_t* c
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, void* param)
 {
     if (Ansi()) {
-        return CreateWindowExA(exStyle, AnsiText(className).get(), AnsiText(caption).get(), style, x, y, width,
-                               height, parent, menu, instance, param);
+        return CreateWindowExA(exStyle, AnsiText(className).get(), AnsiText(caption).get(), style, x, y, width, height,
+                               parent, menu, instance, param);
     }
-    return CreateWindowExW(exStyle, Wide(className), Wide(caption), style, x, y, width, height, parent, menu,
-                           instance, param);
+    return CreateWindowExW(exStyle, Wide(className), Wide(caption), style, x, y, width, height, parent, menu, instance,
+                           param);
 }
 
 void* CreateParam(LPARAM ncCreateLParam)

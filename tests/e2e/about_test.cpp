@@ -334,9 +334,8 @@ TEST_F(Resources, VersionRecordNamesTheProductButDescribesNothing)
     EXPECT_EQ(static_cast<const WORD*>(value)[1], 1200);
 
     const std::pair<const wchar_t*, const wchar_t*> strings[] = {
-        {L"ProductName", L"nowplaying"},      {L"InternalName", L"nowplaying"},
-        {L"OriginalFilename", L"nowplaying.exe"}, {L"FileVersion", L"1.00"},
-        {L"ProductVersion", L"1.00"},
+        {L"ProductName", L"nowplaying"}, {L"InternalName", L"nowplaying"}, {L"OriginalFilename", L"nowplaying.exe"},
+        {L"FileVersion", L"1.00"},       {L"ProductVersion", L"1.00"},
     };
     for (const auto& [name, expected] : strings) {
         const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
@@ -353,8 +352,8 @@ TEST_F(Resources, IconHoldsTheClassicImagesAndTrueColourOnesForEveryScale)
     const std::string group = Resource(RT_GROUP_ICON, 1);
     ASSERT_GE(group.size(), 6u);
     const auto word = [&](std::size_t at) {
-        return static_cast<unsigned>(static_cast<unsigned char>(group[at]) |
-                                     static_cast<unsigned char>(group[at + 1]) << 8);
+        return static_cast<unsigned>(static_cast<unsigned char>(group[at]) | static_cast<unsigned char>(group[at + 1])
+                                                                                 << 8);
     };
     ASSERT_EQ(word(2), 1u) << "an icon, not a cursor";
     const unsigned count = word(4);
@@ -381,9 +380,9 @@ TEST_F(Resources, ManifestAsksForCommonControls6PerMonitorDpiAndNoElevation)
 {
     const std::string manifest = Resource(MAKEINTRESOURCEW(24), 1); // RT_MANIFEST
     ASSERT_FALSE(manifest.empty());
-    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-                             ">PerMonitorV2, PerMonitor<", ">true/pm<", "level=\"asInvoker\"",
-                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+    for (const char* part :
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", ">PerMonitorV2, PerMonitor<", ">true/pm<",
+          "level=\"asInvoker\"", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     }
 }

@@ -54,16 +54,19 @@ constexpr DWORD kCallNotImplemented = ERROR_CALL_NOT_IMPLEMENTED; // 120
 constexpr DWORD kProcNotFound = ERROR_PROC_NOT_FOUND;             // 127
 
 // The system DLLs whose W functions are stubs on the 95 family.
-constexpr std::string_view kStubbingDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll",
-                                              "advapi32.dll"};
+constexpr std::string_view kStubbingDlls[] = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "advapi32.dll"};
 
 // The few W functions that Windows 95, 98 and ME do implement. Every other W function
 // of the DLLs above that has an A twin is a stub there: the rule the launcher applies
 // to each import and lookup, finding the twin in its own copy of the DLL.
-constexpr std::string_view kWorkingOn95[] = {
-    "GetTextExtentPoint32W", "TextOutW", "ExtTextOutW", "MessageBoxW", "MessageBoxExW", "lstrlenW",
-    "MultiByteToWideChar", "WideCharToMultiByte", "GetCommandLineW", "FindResourceW", "FindResourceExW",
-    "EnumResourceTypesW", "EnumResourceNamesW", "EnumResourceLanguagesW", "GetCharWidthW"};
+constexpr std::string_view kWorkingOn95[] = {"GetTextExtentPoint32W", "TextOutW",
+                                             "ExtTextOutW",           "MessageBoxW",
+                                             "MessageBoxExW",         "lstrlenW",
+                                             "MultiByteToWideChar",   "WideCharToMultiByte",
+                                             "GetCommandLineW",       "FindResourceW",
+                                             "FindResourceExW",       "EnumResourceTypesW",
+                                             "EnumResourceNamesW",    "EnumResourceLanguagesW",
+                                             "GetCharWidthW"};
 
 #ifdef _WIN64
 constexpr std::size_t kLastErrorInTeb = 0x68;
@@ -310,8 +313,8 @@ std::optional<std::size_t> Launcher::AddStub(Stub stub)
 // and of GetProcAddress to stubs.
 bool Launcher::PatchImports()
 {
-    const void* region = VirtualAllocEx(m_process, nullptr, kStubCapacity, MEM_COMMIT | MEM_RESERVE,
-                                        PAGE_EXECUTE_READWRITE);
+    const void* region =
+        VirtualAllocEx(m_process, nullptr, kStubCapacity, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
     if (region == nullptr) {
         return false;
     }
@@ -607,8 +610,8 @@ int Launcher::Run(std::wstring commandLine)
     startup.dwFlags = own.dwFlags & STARTF_USESHOWWINDOW;
     startup.wShowWindow = own.wShowWindow;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
-                        nullptr, &startup, &info)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr,
+                        &startup, &info)) {
         std::fprintf(stderr, "family_launcher: cannot start %ls (error %lu)\n", commandLine.c_str(), GetLastError());
         return kLauncherFailed;
     }
@@ -639,9 +642,7 @@ int Launcher::Run(std::wstring commandLine)
             m_threads[event.dwThreadId] = {event.u.CreateThread.hThread,
                                            reinterpret_cast<std::uintptr_t>(event.u.CreateThread.lpThreadLocalBase)};
             break;
-        case EXIT_THREAD_DEBUG_EVENT:
-            m_threads.erase(event.dwThreadId);
-            break;
+        case EXIT_THREAD_DEBUG_EVENT: m_threads.erase(event.dwThreadId); break;
         case LOAD_DLL_DEBUG_EVENT: {
             const UniqueKernelHandle file(event.u.LoadDll.hFile);
             break;
@@ -676,8 +677,7 @@ int Launcher::Run(std::wstring commandLine)
             WriteCounts();
             return static_cast<int>(exitCode);
         }
-        default:
-            break;
+        default: break;
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
     }

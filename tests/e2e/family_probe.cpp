@@ -157,8 +157,8 @@ Call Through(const void* function, std::initializer_list<std::uintptr_t> argumen
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     char path[MAX_PATH] = {};
-    WideCharToMultiByte(CP_ACP, 0, commandLine[0] == L'"' ? commandLine + 1 : commandLine, -1, path, MAX_PATH,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, commandLine[0] == L'"' ? commandLine + 1 : commandLine, -1, path, MAX_PATH, nullptr,
+                        nullptr);
     if (char* quote = std::strchr(path, '"')) {
         *quote = '\0';
     }

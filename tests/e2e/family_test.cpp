@@ -41,8 +41,8 @@ std::map<std::string, Fields> ReadLines(const std::wstring& path, std::size_t ke
 
 struct ProbeCase {
     Launch launch;
-    bool wideWorks;     // the W functions do what they say
-    bool newerIsFound;  // GetProcAddress finds the functions newer than Windows 98
+    bool wideWorks;    // the W functions do what they say
+    bool newerIsFound; // GetProcAddress finds the functions newer than Windows 98
 };
 
 std::ostream& operator<<(std::ostream& out, const ProbeCase& c)
@@ -58,8 +58,7 @@ TEST_P(FamilyProbe, WideCallsNewerLookupsStackAndExitCode)
     const std::wstring dir = NewTempDir();
     const std::wstring out = dir + L"\\probe.txt";
     const std::wstring countsPath = dir + L"\\counts.txt";
-    Process probe(L"family_probe.exe", L"\"" + out + L"\"", c.launch,
-                  c.launch == Launch::Direct ? L"" : countsPath);
+    Process probe(L"family_probe.exe", L"\"" + out + L"\"", c.launch, c.launch == Launch::Direct ? L"" : countsPath);
     ASSERT_TRUE(probe.WaitForExit(kAppear)) << "the probe did not end";
     EXPECT_EQ(probe.ExitCode(), 7u) << "the launcher passes the program's exit code on";
 
@@ -145,8 +144,7 @@ TEST_P(FamilyProgram, StartsAndShowsItsWindow)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Launches, FamilyProgram,
-                         ::testing::Values(Launch::Direct, Launch::FamilyNt, Launch::Family95),
+INSTANTIATE_TEST_SUITE_P(Launches, FamilyProgram, ::testing::Values(Launch::Direct, Launch::FamilyNt, Launch::Family95),
                          [](const auto& info) { return std::string(Name(info.param)); });
 
 struct EndCase : NamedRow {

@@ -80,8 +80,8 @@ TEST_F(Spine, ClosingThePlayerSendsTheEmptySongOnce)
 bool FitsAnsiCodePage(const std::wstring& text)
 {
     BOOL lost = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                        nullptr, &lost);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                        &lost);
     return lost == FALSE;
 }
 
@@ -177,10 +177,10 @@ TEST_F(Spine, RestackedPlayerIsNeverMissed)
     }
     Settle();
     const auto messages = messenger->Messages();
-    const auto empty = std::count_if(messages.begin(), messages.end(),
-                                     [](const Received& m) { return SongOf(m) == L""; });
-    std::printf("%d restacks in %ls s: %d empty songs among %d messages\n", restacks, seconds,
-                static_cast<int>(empty), static_cast<int>(messages.size()));
+    const auto empty =
+        std::count_if(messages.begin(), messages.end(), [](const Received& m) { return SongOf(m) == L""; });
+    std::printf("%d restacks in %ls s: %d empty songs among %d messages\n", restacks, seconds, static_cast<int>(empty),
+                static_cast<int>(messages.size()));
     EXPECT_EQ(empty, 0);
     EXPECT_EQ(messages.size(), 1u);
 }

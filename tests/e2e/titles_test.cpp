@@ -50,8 +50,7 @@ TEST_F(OddTitles, EachGivesItsSongAndTheProgramLivesOn)
     std::size_t expected = 1;
     for (const OddTitle& odd : kOddTitles) {
         SCOPED_TRACE(odd.name);
-        if (nowplaying::win32::UsesAnsiFunctions() &&
-            odd.song.find_first_of(L"\xD800\xDC00") != std::wstring::npos) {
+        if (nowplaying::win32::UsesAnsiFunctions() && odd.song.find_first_of(L"\xD800\xDC00") != std::wstring::npos) {
             continue; // the ANSI code page has no surrogates
         }
         player->SetTitle(odd.title);
@@ -84,8 +83,7 @@ TEST_F(OddTitles, TitleChangingWhileReadGivesOnlyWholeSongs)
     const auto messages = messenger->Messages();
     for (const auto& message : messages) {
         const auto song = SongOf(message);
-        EXPECT_TRUE(song == L"S" || song == Long(3000))
-            << "a torn or stale title was sent";
+        EXPECT_TRUE(song == L"S" || song == Long(3000)) << "a torn or stale title was sent";
     }
     EXPECT_EQ(SongOf(messages.back()), L"S");
 }

@@ -65,8 +65,7 @@ private:
             m_hWnd.release();
             PostQuitMessage(0);
             return 0;
-        default:
-            return nowplaying::win32::DefWindowProcT(hWnd, message, wParam, lParam);
+        default: return nowplaying::win32::DefWindowProcT(hWnd, message, wParam, lParam);
         }
     }
 

@@ -107,8 +107,7 @@ std::optional<Image> Parse(const std::vector<std::uint8_t>& bytes)
     }
     const std::size_t thunkSize = image.is64 ? 8 : 4;
     const std::uint64_t ordinalFlag = image.is64 ? 0x8000000000000000ull : 0x80000000ull;
-    for (auto descriptor = FileOffset(sections, importRva); descriptor && r.Has(*descriptor, 20);
-         *descriptor += 20) {
+    for (auto descriptor = FileOffset(sections, importRva); descriptor && r.Has(*descriptor, 20); *descriptor += 20) {
         const std::uint64_t lookupRva = r.Read(*descriptor, 4);
         const std::uint64_t nameRva = r.Read(*descriptor + 12, 4);
         const std::uint64_t addressRva = r.Read(*descriptor + 16, 4);

@@ -292,8 +292,7 @@ int wmain()
     const Verdict va = Judge(a, {&b, &c}, {});
     const Verdict vb = Judge(b, {&a}, {});
     const Verdict vc = Judge(c, {&a}, cHang ? std::vector<Life>{*cHang} : std::vector<Life>{});
-    std::printf("\n%-22s %9s %10s %8s %8s %8s\n", "receiver", "received", "duplicate", "foreign", "checked",
-                "missing");
+    std::printf("\n%-22s %9s %10s %8s %8s %8s\n", "receiver", "received", "duplicate", "foreign", "checked", "missing");
     for (const auto& [receiver, verdict] : {std::pair{&a, va}, std::pair{&b, vb}, std::pair{&c, vc}}) {
         std::printf("%-22s %9zu %10zu %8zu %8zu %8zu\n", receiver->Name(), verdict.received, verdict.duplicates,
                     verdict.foreign, verdict.checked, verdict.missing);
@@ -310,10 +309,10 @@ int wmain()
         DestroyWindow(hWnd);
     }
     const bool delivered = va.duplicates + vb.duplicates + vc.duplicates == 0 &&
-                           va.foreign + vb.foreign + vc.foreign == 0 &&
-                           va.missing + vb.missing + vc.missing == 0 && va.received > 0 && va.checked > 0;
-    const bool steady = atEnd.handles <= atStart.handles + 16 &&
-                        atEnd.privateBytes <= atStart.privateBytes + 1024 * 1024;
+                           va.foreign + vb.foreign + vc.foreign == 0 && va.missing + vb.missing + vc.missing == 0 &&
+                           va.received > 0 && va.checked > 0;
+    const bool steady =
+        atEnd.handles <= atStart.handles + 16 && atEnd.privateBytes <= atStart.privateBytes + 1024 * 1024;
     std::printf("\nsoak %s\n", alive && delivered && steady ? "passed" : "FAILED");
     return alive && delivered && steady ? 0 : 1;
 }

@@ -34,11 +34,20 @@ TEST_P(AboutLayoutAtDpi, ClientAndControlRectangles)
 INSTANTIATE_TEST_SUITE_P(
     Layouts, AboutLayoutAtDpi,
     ::testing::Values(
-        ExpectedLayout{{"96dpi"}, 96, {329, 152},
+        ExpectedLayout{
+            {"96dpi"},
+            96,
+            {329, 152},
             {{{16, 16, 313, 33}, {16, 32, 313, 49}, {120, 112, 209, 137}, {8, 80, 321, 97}, {8, 64, 321, 81}}}},
-        ExpectedLayout{{"120dpi"}, 120, {411, 190},
+        ExpectedLayout{
+            {"120dpi"},
+            120,
+            {411, 190},
             {{{20, 20, 391, 41}, {20, 40, 391, 61}, {150, 140, 261, 171}, {10, 100, 401, 121}, {10, 80, 401, 101}}}},
-        ExpectedLayout{{"144dpi"}, 144, {494, 228},
+        ExpectedLayout{
+            {"144dpi"},
+            144,
+            {494, 228},
             {{{24, 24, 470, 50}, {24, 48, 470, 74}, {180, 168, 314, 206}, {12, 120, 482, 146}, {12, 96, 482, 122}}}}),
     support::RowName);
 
@@ -50,9 +59,9 @@ TEST(TwipsToPixels, RoundsToNearestWithHalvesAwayFromZero)
         int pixels;
     };
     const Case cases[] = {
-        {0, 96, 0},      {7, 96, 0},       {8, 96, 1},       {15, 96, 1},     {22, 96, 1},
-        {23, 96, 2},     {5, 144, 1},      {4, 144, 0},      {-5, 144, -1},   {-4, 144, 0},
-        {1440, 96, 96},  {1440, 288, 288}, {4935, 144, 494}, {4935, 120, 411}, {4935, 168, 576},
+        {0, 96, 0},     {7, 96, 0},       {8, 96, 1},       {15, 96, 1},      {22, 96, 1},
+        {23, 96, 2},    {5, 144, 1},      {4, 144, 0},      {-5, 144, -1},    {-4, 144, 0},
+        {1440, 96, 96}, {1440, 288, 288}, {4935, 144, 494}, {4935, 120, 411}, {4935, 168, 576},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi << " DPI";
@@ -102,11 +111,9 @@ TEST(FitFontHeight, ShrinksInProportionButNotBelowTwoThirds)
         {-12, -12, 600, 297, -8},  // half the width would need 5.9: stops at 2/3 of 12
         {-8, -12, 400, 297, -8},   // at the smallest already: stays there
         {-11, -11, 352, 297, -9},  // 11 * 2 / 3 = 7.3: the smallest is 8
-        {-9, -11, 298, 297, -8},
-        {-8, -11, 298, 297, -8},
-        {-18, -18, 470, 446, -17}, // 144 DPI
-        {16, 16, 400, 297, 11},    // a positive (cell) height keeps its sign
-        {-11, -11, 0, 297, -11},   // nothing measured
+        {-9, -11, 298, 297, -8},   {-8, -11, 298, 297, -8}, {-18, -18, 470, 446, -17}, // 144 DPI
+        {16, 16, 400, 297, 11},  // a positive (cell) height keeps its sign
+        {-11, -11, 0, 297, -11}, // nothing measured
     };
     for (const Case& c : cases) {
         EXPECT_EQ(FitFontHeight(c.height, c.original, c.needed, c.available), c.next)

@@ -36,8 +36,8 @@ std::vector<std::uint8_t> PayloadBytes(std::u16string_view song)
 // "\0" is the two characters backslash and zero: 5C 00 30 00.
 std::vector<std::uint8_t> Expected(std::vector<std::uint8_t> song)
 {
-    std::vector<std::uint8_t> out = {0x5C, 0, 0x30, 0, 0x4D, 0, 0x75, 0, 0x73, 0, 0x69, 0, 0x63, 0,
-                                     0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0};
+    std::vector<std::uint8_t> out = {0x5C, 0,    0x30, 0,    0x4D, 0,    0x75, 0,    0x73, 0,    0x69,
+                                     0,    0x63, 0,    0x5C, 0,    0x30, 0,    0x5C, 0,    0x30, 0};
     out.reserve(out.size() + song.size() + 22);
     out.insert(out.end(), song.begin(), song.end());
     for (int i = 0; i < 5; ++i) {
@@ -56,10 +56,10 @@ TEST(Payload, ByteExactForEmptySong)
 
 TEST(Payload, ByteExactForAbc)
 {
-    const std::vector<std::uint8_t> abc = {
-        0x5C, 0, 0x30, 0, 0x4D, 0, 0x75, 0, 0x73, 0, 0x69, 0, 0x63, 0, 0x5C, 0, 0x30, 0,
-        0x5C, 0, 0x30, 0, 0x61, 0, 0x62, 0, 0x63, 0, 0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0,
-        0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0, 0x5C, 0, 0x30, 0, 0,    0};
+    const std::vector<std::uint8_t> abc = {0x5C, 0,    0x30, 0,    0x4D, 0,    0x75, 0,    0x73, 0,    0x69, 0,    0x63,
+                                           0,    0x5C, 0,    0x30, 0,    0x5C, 0,    0x30, 0,    0x61, 0,    0x62, 0,
+                                           0x63, 0,    0x5C, 0,    0x30, 0,    0x5C, 0,    0x30, 0,    0x5C, 0,    0x30,
+                                           0,    0x5C, 0,    0x30, 0,    0x5C, 0,    0x30, 0,    0,    0};
     EXPECT_EQ(PayloadBytes(u"abc"), abc);
 }
 

@@ -40,15 +40,14 @@ TEST_P(PollCycleSequence, SendsOncePerChangeAndKeepsLabelCurrent)
 
 INSTANTIATE_TEST_SUITE_P(
     Ticks, PollCycleSequence,
-    ::testing::Values(
-        TickSequence{{"NoPlayer"}, {u"", u"", u""}, {}, 0},
-        TickSequence{{"FirstSong"}, {u"", u"A - B", u"A - B", u"A - B"}, {u"A - B"}, 1},
-        TickSequence{{"Change"}, {u"A", u"B", u"B"}, {u"A", u"B"}, 2},
-        TickSequence{{"LetterCaseOnly"}, {u"song", u"Song"}, {u"song", u"Song"}, 2},
-        TickSequence{{"PlayerClosed"}, {u"A", u"", u""}, {u"A", u""}, 2},
-        // A change and a change back between two ticks is never seen.
-        TickSequence{{"ChangeAndBackBetweenTicks"}, {u"A", u"A"}, {u"A"}, 1},
-        TickSequence{{"BackToAnEarlierSong"}, {u"A", u"B", u"A"}, {u"A", u"B", u"A"}, 3}),
+    ::testing::Values(TickSequence{{"NoPlayer"}, {u"", u"", u""}, {}, 0},
+                      TickSequence{{"FirstSong"}, {u"", u"A - B", u"A - B", u"A - B"}, {u"A - B"}, 1},
+                      TickSequence{{"Change"}, {u"A", u"B", u"B"}, {u"A", u"B"}, 2},
+                      TickSequence{{"LetterCaseOnly"}, {u"song", u"Song"}, {u"song", u"Song"}, 2},
+                      TickSequence{{"PlayerClosed"}, {u"A", u"", u""}, {u"A", u""}, 2},
+                      // A change and a change back between two ticks is never seen.
+                      TickSequence{{"ChangeAndBackBetweenTicks"}, {u"A", u"A"}, {u"A"}, 1},
+                      TickSequence{{"BackToAnEarlierSong"}, {u"A", u"B", u"A"}, {u"A", u"B", u"A"}, 3}),
     support::RowName);
 
 TEST(PollCycle, LabelAndSendDecisionsAreIndependent)

@@ -79,18 +79,17 @@ TEST_P(LoadByVersion, AddsTheIconInTheChosenLayout)
     EXPECT_EQ(tray.LastText(TextField::szTip), Repeat(u'x', c.tipChars));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tray, LoadByVersion,
-    ::testing::Values(LoadCase{{"Xp"}, kWinXp, 4, true, 936, 936, 127, true},
-                      LoadCase{{"Nt4"}, kWinNt4, 4, true, 152, 936, 63, false},
-                      LoadCase{{"Me"}, kWinMe, 4, false, 488, 488, 127, true},
-                      // The ANSI tip keeps 127 characters; this shell reads the first 64.
-                      LoadCase{{"Nineteen98"}, kWin98, 4, false, 88, 488, 127, false},
-                      LoadCase{{"Xp64"}, kWinXp, 8, true, 952, 952, 127, true},
-                      LoadCase{{"Nt4On64"}, kWinNt4, 8, true, 168, 952, 63, false},
-                      LoadCase{{"MeOn64"}, kWinMe, 8, false, 504, 504, 127, true},
-                      LoadCase{{"Nineteen98On64"}, kWin98, 8, false, 104, 504, 127, false}),
-    support::RowName);
+INSTANTIATE_TEST_SUITE_P(Tray, LoadByVersion,
+                         ::testing::Values(LoadCase{{"Xp"}, kWinXp, 4, true, 936, 936, 127, true},
+                                           LoadCase{{"Nt4"}, kWinNt4, 4, true, 152, 936, 63, false},
+                                           LoadCase{{"Me"}, kWinMe, 4, false, 488, 488, 127, true},
+                                           // The ANSI tip keeps 127 characters; this shell reads the first 64.
+                                           LoadCase{{"Nineteen98"}, kWin98, 4, false, 88, 488, 127, false},
+                                           LoadCase{{"Xp64"}, kWinXp, 8, true, 952, 952, 127, true},
+                                           LoadCase{{"Nt4On64"}, kWinNt4, 8, true, 168, 952, 63, false},
+                                           LoadCase{{"MeOn64"}, kWinMe, 8, false, 504, 504, 127, true},
+                                           LoadCase{{"Nineteen98On64"}, kWin98, 8, false, 104, 504, 127, false}),
+                         support::RowName);
 
 TEST(Systray, LoadTakesTheTipFromTheFileDescription)
 {
@@ -315,16 +314,23 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
 INSTANTIATE_TEST_SUITE_P(
     Tray, BusyShell,
     ::testing::Values(RefusalCase{{"OnceRefused"}, kWinXp, 1, 1, {1000}, "add- modify- add version add version"},
-                      RefusalCase{{"RefusedUntilTheRestart"}, kWinXp, 6, 4, {1000, 2000, 4000, 8000, 1000},
+                      RefusalCase{{"RefusedUntilTheRestart"},
+                                  kWinXp,
+                                  6,
+                                  4,
+                                  {1000, 2000, 4000, 8000, 1000},
                                   "add- modify- add- modify- add- modify- add- modify- add- modify- add- modify- "
                                   "add version"},
                       // A slow log-on: the last wait again until the shell takes the icon.
-                      RefusalCase{{"RefusedLongerThanTheWaits"}, kWinXp, 7, 99,
+                      RefusalCase{{"RefusedLongerThanTheWaits"},
+                                  kWinXp,
+                                  7,
+                                  99,
                                   {1000, 2000, 4000, 8000, 8000, 8000, 8000},
                                   "add- modify- add- modify- add- modify- add- modify- add- modify- add- modify- "
                                   "add- modify- add version add version"},
-                      RefusalCase{{"RestartWhileWaiting"}, kWinXp, 2, 0, {1000},
-                                  "add- modify- add- modify- add version"},
+                      RefusalCase{
+                          {"RestartWhileWaiting"}, kWinXp, 2, 0, {1000}, "add- modify- add- modify- add version"},
                       // The shell took the icon but the call timed out: it is there, and a
                       // second add would fail as a duplicate.
                       RefusalCase{{"AddTimedOutYetDone"}, kWinXp, 0, 99, {}, "add- modify version add version", 1},
@@ -334,10 +340,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Systray, CallbackCodesRaiseTheirEvents)
 {
     const std::vector<std::pair<std::uint32_t, const char*>> table = {
-        {512, "3"},    {513, "1 1"}, {514, "2 1"}, {515, "4 1"}, {516, "1 2"}, {517, "2 2"},
-        {518, "4 2"},  {1026, "6"},  {1027, "7"},  {1028, "8"},  {1029, "9"},  {519, nullptr},
-        {520, nullptr}, {521, nullptr}, {1024, nullptr}, {1025, "1 2"}, {123, "1 2"}, {0, nullptr},
-        {1030, nullptr}, {0xFFFF, nullptr}};
+        {512, "3"},      {513, "1 1"},  {514, "2 1"}, {515, "4 1"}, {516, "1 2"},    {517, "2 2"},     {518, "4 2"},
+        {1026, "6"},     {1027, "7"},   {1028, "8"},  {1029, "9"},  {519, nullptr},  {520, nullptr},   {521, nullptr},
+        {1024, nullptr}, {1025, "1 2"}, {123, "1 2"}, {0, nullptr}, {1030, nullptr}, {0xFFFF, nullptr}};
     // On a shell given version 3, which reports the keyboard on the icon.
     Tray tray(kWinXp);
     tray.systray->ToolTip(u"loaded");

@@ -20,8 +20,8 @@ namespace {
 using testing::FakeWindowList;
 
 struct Desktop : support::NamedRow {
-    int windows;     // titled candidates besides the player
-    bool player;     // a player title on top
+    int windows; // titled candidates besides the player
+    bool player; // a player title on top
 };
 
 class SteadyTick : public ::testing::TestWithParam<Desktop> {};

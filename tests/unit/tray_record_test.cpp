@@ -69,9 +69,9 @@ TEST_P(Layouts, FieldsSitAtThePlatformOffsets)
     const LayoutCase& c = GetParam();
     const RecordLayout layout = MakeRecordLayout(c.handleSize, c.unicode);
     const std::array<std::size_t, 12> offsets = {
-        layout.hWnd.offset,   layout.uID.offset,         layout.uFlags.offset,      layout.uCallbackMessage.offset,
-        layout.hIcon.offset,  layout.szTip.offset,       layout.dwState.offset,     layout.dwStateMask.offset,
-        layout.szInfo.offset, layout.uTimeout.offset,    layout.szInfoTitle.offset, layout.dwInfoFlags.offset};
+        layout.hWnd.offset,   layout.uID.offset,      layout.uFlags.offset,      layout.uCallbackMessage.offset,
+        layout.hIcon.offset,  layout.szTip.offset,    layout.dwState.offset,     layout.dwStateMask.offset,
+        layout.szInfo.offset, layout.uTimeout.offset, layout.szInfoTitle.offset, layout.dwInfoFlags.offset};
     EXPECT_EQ(offsets, c.offsets);
     const std::size_t charSize = c.unicode ? 2 : 1;
     EXPECT_EQ(layout.szTip.size, 128 * charSize);
@@ -198,7 +198,10 @@ INSTANTIATE_TEST_SUITE_P(
                       AnsiCase{{"TitleCutAt63"}, Repeat(u'h', 100), 64, false, std::string(63, 'h')},
                       AnsiCase{{"OutsideTheCodePage"}, u"Zo\u00EB \u591C", 128, false, "Zo\xEB ?"},
                       // Two bytes a character: 63 characters fill 126 bytes, the 64th would cover the zero.
-                      AnsiCase{{"DoubleByteCutOnACharacter"}, Repeat(u'\u3042', 100), 128, true,
+                      AnsiCase{{"DoubleByteCutOnACharacter"},
+                               Repeat(u'\u3042', 100),
+                               128,
+                               true,
                                [] {
                                    std::string s;
                                    for (int i = 0; i < 63; ++i) {

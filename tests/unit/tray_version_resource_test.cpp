@@ -71,10 +71,10 @@ Bytes VersionInfo(const std::vector<Bytes>& tables)
 
 TEST(VersionResource, FindsTheFileDescription)
 {
-    const Bytes block = VersionInfo({Node(u"040904b0", {}, 0, true,
-                                          {String(u"FileVersion", u"1.0.0.0"),
-                                           String(u"FileDescription", u"nowplaying tray test host"),
-                                           String(u"Comments", u"x")})});
+    const Bytes block =
+        VersionInfo({Node(u"040904b0", {}, 0, true,
+                          {String(u"FileVersion", u"1.0.0.0"), String(u"FileDescription", u"nowplaying tray test host"),
+                           String(u"Comments", u"x")})});
     EXPECT_EQ(FindVersionString(block, u"FileDescription"), u"nowplaying tray test host");
     EXPECT_EQ(FindVersionString(block, u"FileVersion"), u"1.0.0.0");
     EXPECT_EQ(FindVersionString(block, u"Comments"), u"x");
@@ -82,9 +82,9 @@ TEST(VersionResource, FindsTheFileDescription)
 
 TEST(VersionResource, NoDescriptionIsEmpty)
 {
-    const Bytes block = VersionInfo({Node(u"040904B0", {}, 0, true,
-                                          {String(u"ProductName", u"nowplaying"),
-                                           String(u"OriginalFilename", u"nowplaying.exe")})});
+    const Bytes block =
+        VersionInfo({Node(u"040904B0", {}, 0, true,
+                          {String(u"ProductName", u"nowplaying"), String(u"OriginalFilename", u"nowplaying.exe")})});
     EXPECT_EQ(FindVersionString(block, u"FileDescription"), u"");
     EXPECT_EQ(FindVersionString(block, u"ProductName"), u"nowplaying");
 }

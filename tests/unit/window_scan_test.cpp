@@ -28,22 +28,16 @@ TEST_P(CuttingRule, CutsBetweenFirstSpaceAndMarker)
 
 INSTANTIATE_TEST_SUITE_P(
     Titles, CuttingRule,
-    ::testing::Values(
-        CutCase{u"1. Artist - Title - Winamp", u"Artist - Title"},
-        CutCase{u"12. Some Band - Long Song Name - Winamp [Paused]", u"Some Band - Long Song Name"},
-        CutCase{u"1. Song - Winamp", u"Song"},
-        CutCase{u"Artist - Title - Winamp", u"- Title"},
-        CutCase{u"1. a - Winamp - Winamp", u"a"},
-        CutCase{u"Winamp 5.08", u""},
-        CutCase{u"1. Song - winamp", u""},
-        CutCase{u"1. Song - WINAMP", u""},
-        CutCase{u"1.  - Winamp", u""},
-        // The first space is the marker's own: nothing lies between them.
-        CutCase{u"Song - Winamp", u""},
-        CutCase{u" - Winamp", u""},
-        CutCase{u"", u""},
-        CutCase{u"1. 夜明けの歌 - Winamp", u"夜明けの歌"},
-        CutCase{u"1. \\0 back\\slash - Winamp", u"\\0 back\\slash"}));
+    ::testing::Values(CutCase{u"1. Artist - Title - Winamp", u"Artist - Title"},
+                      CutCase{u"12. Some Band - Long Song Name - Winamp [Paused]", u"Some Band - Long Song Name"},
+                      CutCase{u"1. Song - Winamp", u"Song"}, CutCase{u"Artist - Title - Winamp", u"- Title"},
+                      CutCase{u"1. a - Winamp - Winamp", u"a"}, CutCase{u"Winamp 5.08", u""},
+                      CutCase{u"1. Song - winamp", u""}, CutCase{u"1. Song - WINAMP", u""},
+                      CutCase{u"1.  - Winamp", u""},
+                      // The first space is the marker's own: nothing lies between them.
+                      CutCase{u"Song - Winamp", u""}, CutCase{u" - Winamp", u""}, CutCase{u"", u""},
+                      CutCase{u"1. 夜明けの歌 - Winamp", u"夜明けの歌"},
+                      CutCase{u"1. \\0 back\\slash - Winamp", u"\\0 back\\slash"}));
 
 TEST(CandidateWindow, NeedsBothVisibleAndBorder)
 {
@@ -119,11 +113,12 @@ TEST_P(CrowdedDesktop, ListKeeps1001AndTheLowestPlayerStillWins)
 
 INSTANTIATE_TEST_SUITE_P(
     Players, CrowdedDesktop,
-    ::testing::Values(
-        CrowdedCase{{"LastStoredThenFirstBeyond"},
-                    {{1000, u"1. Last stored - Winamp"}, {1001, u"1. Beyond - Winamp"}}, u"Beyond"},
-        CrowdedCase{{"LowerOfTwoBeyond"}, {{1100, u"1. Higher - Winamp"}, {1499, u"1. Low - Winamp"}}, u"Low"},
-        CrowdedCase{{"EmptySongBeyond"}, {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
+    ::testing::Values(CrowdedCase{{"LastStoredThenFirstBeyond"},
+                                  {{1000, u"1. Last stored - Winamp"}, {1001, u"1. Beyond - Winamp"}},
+                                  u"Beyond"},
+                      CrowdedCase{
+                          {"LowerOfTwoBeyond"}, {{1100, u"1. Higher - Winamp"}, {1499, u"1. Low - Winamp"}}, u"Low"},
+                      CrowdedCase{{"EmptySongBeyond"}, {{5, u"1. Stored - Winamp"}, {1200, u"1.  - Winamp"}}, u""}),
     support::RowName);
 
 TEST_F(WindowScan, ShorterRescanForgetsEarlierEntries)
@@ -190,14 +185,23 @@ INSTANTIATE_TEST_SUITE_P(
     Titles, TitleRead,
     ::testing::Values(
         TitleReadCase{{"Fits"}, {u"1. Song - Winamp"}, u"1. Song - Winamp", {"copy 512"}, {"copy 512"}},
-        TitleReadCase{{"LongerThanTheBuffer"}, {Chars(600)}, Chars(600), {"copy 512", "length", "copy 602"},
-                      {"copy 602"}},
-        TitleReadCase{{"LongerThanTheKeptBound"}, {Chars(32000)}, Chars(32000), {"copy 512", "length", "copy 32002"},
+        TitleReadCase{
+            {"LongerThanTheBuffer"}, {Chars(600)}, Chars(600), {"copy 512", "length", "copy 602"}, {"copy 602"}},
+        TitleReadCase{{"LongerThanTheKeptBound"},
+                      {Chars(32000)},
+                      Chars(32000),
+                      {"copy 512", "length", "copy 32002"},
                       {"copy 4096", "length", "copy 32002"}},
-        TitleReadCase{{"GrowsBeforeTheSecondCopy"}, {Chars(600), Chars(600), Chars(700)}, Chars(700),
-                      {"copy 512", "length", "copy 602", "length", "copy 702"}, {"copy 702"}},
-        TitleReadCase{{"ShrinksAfterAFullCopy"}, {Chars(600), u"1. S - Winamp"}, u"1. S - Winamp",
-                      {"copy 512", "length", "copy 15"}, {"copy 512"}},
+        TitleReadCase{{"GrowsBeforeTheSecondCopy"},
+                      {Chars(600), Chars(600), Chars(700)},
+                      Chars(700),
+                      {"copy 512", "length", "copy 602", "length", "copy 702"},
+                      {"copy 702"}},
+        TitleReadCase{{"ShrinksAfterAFullCopy"},
+                      {Chars(600), u"1. S - Winamp"},
+                      u"1. S - Winamp",
+                      {"copy 512", "length", "copy 15"},
+                      {"copy 512"}},
         TitleReadCase{{"GoneAfterAFullCopy"}, {Chars(600), u""}, u"", {"copy 512", "length"}, {"copy 512"}},
         TitleReadCase{{"GrowsAtEveryCopy"},
                       {Chars(600), Chars(600), Chars(700), Chars(700), Chars(800), Chars(800), Chars(900)},
