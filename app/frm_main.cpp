@@ -27,7 +27,9 @@ frmMain::frmMain(HINSTANCE instance)
     : m_hInstance(instance),
       m_class(WINDOW_CLASS, instance, win32::LoadSystemCursorT(kArrowCursor),
               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), AboutView::CLASS_STYLE),
-      m_view(instance), m_trayPlatform(instance, IDI_NOWPLAYING), m_frmSysTray(m_trayPlatform, *this)
+      m_view(instance),
+      m_trayPlatform(instance, IDI_NOWPLAYING),
+      m_frmSysTray(m_trayPlatform, *this)
 {
 }
 
@@ -117,8 +119,7 @@ void frmMain::SendNowPlaying(std::u16string_view song)
 
 void frmMain::Timer1_Tick()
 {
-    const std::u16string_view song =
-        m_winamp.GetCurrentSong(m_windowList, win32::ToNative(m_hWnd.get()));
+    const std::u16string_view song = m_winamp.GetCurrentSong(m_windowList, win32::ToNative(m_hWnd.get()));
     // Users often sign in to the messenger after the music started, and the song may
     // not change for minutes. A tick that sent has just reached every window.
     if (!m_cycle.Tick(song, m_view, *this)) {
@@ -154,14 +155,9 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
         return win32::DefWindowProcT(hWnd, message, wParam, lParam);
-    case kWmDpiChanged:
-        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-        return 0;
-    case SHOW_ABOUT_MESSAGE:
-        Show();
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
+    case kWmDpiChanged: ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case SHOW_ABOUT_MESSAGE: Show(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         // The session ends: the process may be stopped once this returns, so the
         // window is unloaded (and the icon removed) now, also from inside the menu.
@@ -176,8 +172,7 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         m_hWnd.release();
         PostQuitMessage(0);
         return 0;
-    default:
-        return win32::DefWindowProcT(hWnd, message, wParam, lParam);
+    default: return win32::DefWindowProcT(hWnd, message, wParam, lParam);
     }
 }
 

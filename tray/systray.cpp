@@ -48,7 +48,8 @@ void frmSystray::Load()
     nid.Set(RecordField::uID, ICON_ID);
     nid.Set(RecordField::uCallbackMessage, CALLBACK_MESSAGE);
     nid.Set(RecordField::hIcon, m_hFormIcon);
-    WriteText(TextField::szTip, m_platform.FileDescription(), CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
+    WriteText(TextField::szTip, m_platform.FileDescription(),
+              CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
     nid.Set(RecordField::cbSize, static_cast<std::uint32_t>(NotifyIconDataSize()));
     m_addRetries = 0;
     if (!AddIcon()) {

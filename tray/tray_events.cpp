@@ -29,8 +29,8 @@ std::optional<CallbackEvent> CallbackDecoder::Decode(std::uint32_t code)
         return MapCallbackCode(code);
     }
     const RightClick before = std::exchange(m_rightClick, RightClick::None);
-    const bool afterRightButton = std::exchange(
-        m_bAfterRightButton, code == CODE_RIGHT_DOWN || code == CODE_RIGHT_UP || code == CODE_RIGHT_DOUBLE_CLICK);
+    const bool afterRightButton = std::exchange(m_bAfterRightButton, code == CODE_RIGHT_DOWN || code == CODE_RIGHT_UP ||
+                                                                         code == CODE_RIGHT_DOUBLE_CLICK);
     m_bFromKeyboard = false;
     if (!m_bKeyboardCodes) {
         return MapCallbackCode(code);

@@ -27,23 +27,23 @@ constexpr UINT kWmDpiChanged = 0x02E0;
 constexpr RecordLayout kAnsi = MakeRecordLayout(sizeof(void*), false);
 constexpr RecordLayout kWide = MakeRecordLayout(sizeof(void*), true);
 
-#define NOWPLAYING_CHECK_FIELD(structure, layout, field)                                                           \
-    static_assert((layout).field.offset == offsetof(structure, field) &&                                           \
-                      (layout).field.size == sizeof(structure::field),                                             \
+#define NOWPLAYING_CHECK_FIELD(structure, layout, field)                                                               \
+    static_assert((layout).field.offset == offsetof(structure, field) &&                                               \
+                      (layout).field.size == sizeof(structure::field),                                                 \
                   #structure "." #field " is where the record puts it")
-#define NOWPLAYING_CHECK_LAYOUT(structure, layout)                                                                 \
-    NOWPLAYING_CHECK_FIELD(structure, layout, cbSize);                                                             \
-    NOWPLAYING_CHECK_FIELD(structure, layout, hWnd);                                                               \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uID);                                                                \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uFlags);                                                             \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uCallbackMessage);                                                   \
-    NOWPLAYING_CHECK_FIELD(structure, layout, hIcon);                                                              \
-    NOWPLAYING_CHECK_FIELD(structure, layout, szTip);                                                              \
-    NOWPLAYING_CHECK_FIELD(structure, layout, dwState);                                                            \
-    NOWPLAYING_CHECK_FIELD(structure, layout, dwStateMask);                                                        \
-    NOWPLAYING_CHECK_FIELD(structure, layout, szInfo);                                                             \
-    NOWPLAYING_CHECK_FIELD(structure, layout, uTimeout);                                                           \
-    NOWPLAYING_CHECK_FIELD(structure, layout, szInfoTitle);                                                        \
+#define NOWPLAYING_CHECK_LAYOUT(structure, layout)                                                                     \
+    NOWPLAYING_CHECK_FIELD(structure, layout, cbSize);                                                                 \
+    NOWPLAYING_CHECK_FIELD(structure, layout, hWnd);                                                                   \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uID);                                                                    \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uFlags);                                                                 \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uCallbackMessage);                                                       \
+    NOWPLAYING_CHECK_FIELD(structure, layout, hIcon);                                                                  \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szTip);                                                                  \
+    NOWPLAYING_CHECK_FIELD(structure, layout, dwState);                                                                \
+    NOWPLAYING_CHECK_FIELD(structure, layout, dwStateMask);                                                            \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szInfo);                                                                 \
+    NOWPLAYING_CHECK_FIELD(structure, layout, uTimeout);                                                               \
+    NOWPLAYING_CHECK_FIELD(structure, layout, szInfoTitle);                                                            \
     NOWPLAYING_CHECK_FIELD(structure, layout, dwInfoFlags)
 
 // The handle fields' sizes are a pointer's on purpose: the record must match them.
@@ -179,7 +179,8 @@ std::u16string Win32TrayPlatform::FileDescription()
     if (data == nullptr) {
         return {};
     }
-    const std::span<const std::uint8_t> block(static_cast<const std::uint8_t*>(data), SizeofResource(nullptr, resource));
+    const std::span<const std::uint8_t> block(static_cast<const std::uint8_t*>(data),
+                                              SizeofResource(nullptr, resource));
     return FindVersionString(block, u"FileDescription");
 }
 

@@ -5,7 +5,8 @@
 namespace nowplaying::win32 {
 
 WindowClass::WindowClass(const char16_t* name, HINSTANCE instance, HCURSOR cursor, HBRUSH background, UINT style)
-    : m_name(name), m_atom(RegisterClassExT({name, &WindowBase::Procedure, instance, cursor, background, style})),
+    : m_name(name),
+      m_atom(RegisterClassExT({name, &WindowBase::Procedure, instance, cursor, background, style})),
       m_instance(instance)
 {
 }

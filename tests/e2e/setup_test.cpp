@@ -95,10 +95,12 @@ TEST(Setup, InstallsOverTheRunningProgramAndUninstallsIt)
         }
         for (const auto& [name, value] : {std::pair{L"DisplayName", std::wstring(L"nowplaying")},
                                           {L"DisplayVersion", L"" NOWPLAYING_VERSION_TEXT},
-                                          {L"DisplayIcon", exe + L",0"}, {L"InstallLocation", dir},
+                                          {L"DisplayIcon", exe + L",0"},
+                                          {L"InstallLocation", dir},
                                           {L"UninstallString", uninstaller},
                                           {L"QuietUninstallString", uninstaller + L" /S"},
-                                          {L"NoModify", L"1"}, {L"NoRepair", L"1"}}) {
+                                          {L"NoModify", L"1"},
+                                          {L"NoRepair", L"1"}}) {
             EXPECT_EQ(Entry(root, name), step.installed ? value : L"") << std::filesystem::path(name);
         }
         EXPECT_GE(std::stoul(L"0" + Entry(root, L"EstimatedSize")), step.installed ? Bytes(exe).size() / 1024 : 0);

@@ -13,11 +13,11 @@
 
 namespace nowplaying::tray::testing {
 
-inline constexpr std::uint32_t kWin7 = 0x1DB10106;    // 6.1, NT
-inline constexpr std::uint32_t kWinXp = 0x0A280105;   // 5.1, NT
-inline constexpr std::uint32_t kWinNt4 = 0x05650004;  // 4.0, NT
-inline constexpr std::uint32_t kWinMe = 0xC0005A04;   // 4.90, 95 family
-inline constexpr std::uint32_t kWin98 = 0xC0000A04;   // 4.10, 95 family
+inline constexpr std::uint32_t kWin7 = 0x1DB10106;   // 6.1, NT
+inline constexpr std::uint32_t kWinXp = 0x0A280105;  // 5.1, NT
+inline constexpr std::uint32_t kWinNt4 = 0x05650004; // 4.0, NT
+inline constexpr std::uint32_t kWinMe = 0xC0005A04;  // 4.90, 95 family
+inline constexpr std::uint32_t kWin98 = 0xC0000A04;  // 4.10, 95 family
 inline constexpr NativeHandle kWindow = 0x00120034;
 // The first form icon loaded; each later load gives the next handle up.
 inline constexpr NativeHandle kFormIcon = 0x00010045;
