@@ -35,6 +35,8 @@ BrandingText "nowplaying ${VERSION}"
 ShowInstDetails show
 ManifestDPIAware true
 
+!define MUI_ICON "..\app\resources\nowplaying.ico"
+!define MUI_UNICON "..\app\resources\nowplaying.ico"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\nowplaying.exe"
 !insertmacro MUI_PAGE_COMPONENTS
