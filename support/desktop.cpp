@@ -205,14 +205,25 @@ bool WaitForMapped(HWND window, bool mapped, Clock timeout)
 {
     const unsigned long xWindow = XWindowOf(window);
     if (xWindow == 0) {
+        std::printf("WaitForMapped: the window has no X window\n");
         return false;
     }
-    const std::string loops = std::to_string(timeout.count() / 50);
-    const auto answer =
-        RunUnixShell("for i in $(seq " + loops + "); do if " + (mapped ? "" : "! ") + "xwininfo -id " +
-                         std::to_string(xWindow) + " | grep -q IsViewable; then echo yes; break; fi; sleep 0.05; done",
-                     timeout + 5s);
-    return answer && answer->find("yes") != std::string::npos;
+    // The loop keeps to its own deadline: on a loaded machine one xwininfo can take far
+    // longer than the pause between two, and a count of rounds would outlast the wait.
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(timeout).count();
+    // No double quotes: the command line carries the script inside them.
+    const std::string command =
+        "end=$(($(date +%s%3N) + " + std::to_string(ms) + ")); while :; do state=$(xwininfo -id " +
+        std::to_string(xWindow) + " 2>&1 | sed -n 's/.*Map State: //p'); case x$state in " +
+        (mapped ? "xIsViewable) echo yes; break;; esac; " : "xIsViewable) ;; *) echo yes; break;; esac; ") +
+        "if [ $(date +%s%3N) -ge $end ]; then echo map state $state; break; fi; sleep 0.05; done";
+    const auto answer = RunUnixShell(command, timeout + 10s);
+    if (answer && answer->find("yes") != std::string::npos) {
+        return true;
+    }
+    std::printf("WaitForMapped: X window 0x%lx, %s\n", xWindow,
+                answer ? answer->c_str() : "no answer from the shell\n");
+    return false;
 }
 
 void ClickAt(HWND window, int button, std::optional<POINT> at)
