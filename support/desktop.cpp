@@ -221,8 +221,18 @@ bool WaitForMapped(HWND window, bool mapped, Clock timeout)
     if (answer && answer->find("yes") != std::string::npos) {
         return true;
     }
-    std::printf("WaitForMapped: X window 0x%lx, %s\n", xWindow,
-                answer ? answer->c_str() : "no answer from the shell\n");
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::printf("WaitForMapped: X window 0x%lx, %s  the window: visible %d, minimized %d, at (%ld,%ld)-(%ld,%ld)\n",
+                xWindow, answer ? answer->c_str() : "no answer from the shell\n", IsWindowVisible(window) ? 1 : 0,
+                IsIconic(window) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
+    // What the window manager made of it, and whether it is still at work.
+    const std::string id = std::to_string(xWindow);
+    const auto seen =
+        RunUnixShell("xprop -id " + id + " WM_STATE _NET_WM_STATE WM_HINTS WM_TRANSIENT_FOR; xwininfo -tree -id " + id +
+                         " | grep -i -e parent -e children; ps -o pid,stat,wchan:24,time,args -C openbox,Xvfb",
+                     10s);
+    std::printf("%s\n", seen ? seen->c_str() : "no answer from the shell");
     return false;
 }
 
