@@ -56,5 +56,26 @@ case " ${need[*]} " in
     ;;
 esac
 export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+# A mirror in the middle of a sync serves index files that do not match their release
+# file, for minutes or for days; apt-get update then fails although nothing is wrong here.
+updated=false
+for attempt in 1 2 3; do
+  if "${sudo_cmd[@]}" apt-get update -qq; then
+    updated=true
+    break
+  fi
+  if [ "$attempt" -lt 3 ]; then
+    echo "install-deps: apt-get update failed (try $attempt of 3); trying again in 20 s" >&2
+    sleep 20
+  fi
+done
+install=("${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends)
+if ! "${install[@]}" "${need[@]}" >/dev/null; then
+  "$updated" && exit 1
+  # With one architecture's list of a suite missing (seen: bookworm-security's i386),
+  # apt takes that suite's newer amd64 libraries, and their i386 twins, which must
+  # carry the same version, cannot be had. The release's own versions exist for both.
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "install-deps: some package lists are missing; installing $codename's own versions" >&2
+  "${install[@]}" -o APT::Default-Release="$codename" "${need[@]}" >/dev/null
+fi
