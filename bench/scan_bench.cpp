@@ -166,7 +166,9 @@ Point Measure(int n, HWND own, int rounds, DWORD pauseMs = 0)
     BareResult seen{};
     std::u16string_view song;
     for (int round = -3; round < rounds; ++round) {
-        Sleep(pauseMs);
+        if (pauseMs > 0) {
+            Sleep(pauseMs);
+        }
         double a = 0;
         double b = 0;
         double l = 0;
