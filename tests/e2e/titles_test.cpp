@@ -34,7 +34,7 @@ const OddTitle kOddTitles[] = {
     {"marker at the very start", L" - Winamp after", L""},
     {"marker at the very end", L"9. Ends with the marker - Winamp", L"Ends with the marker"},
     {"two markers", L"1. a - Winamp b - Winamp", L"a"},
-    {"one word before the marker", L"Word - Winamp", L""},
+    {"one word before the marker", L"Word - Winamp", L"Word"},
     {"unpaired high surrogate", L"1. x\xD800y - Winamp", L"x\xD800y"},
     {"unpaired low surrogate at the end", L"1. z\xDC00 - Winamp", L"z\xDC00"},
     {"2000 characters", L"1. " + Long(2000 - 12) + L" - Winamp", Long(2000 - 12)},
