@@ -41,18 +41,19 @@ void frmSystray::Load()
     m_platform.AllowShellRestart();
 
     // The first add shows the program's own icon at the notification area's size, so
-    // that the shell can tell it from one run to the next by its pixels too.
-    m_hFormIcon = m_platform.LoadFormIcon(m_platform.TaskbarDpi());
+    // that the shell can tell it from one run to the next by its pixels too. The
+    // record holds the icon's only handle.
+    ReloadFormIcon();
     NotifyIconRecord& nid = Nid();
     nid.Set(RecordField::hWnd, m_hWnd);
     nid.Set(RecordField::uID, ICON_ID);
     nid.Set(RecordField::uCallbackMessage, CALLBACK_MESSAGE);
-    nid.Set(RecordField::hIcon, m_hFormIcon);
     WriteText(TextField::szTip, m_platform.FileDescription(),
               CharsToBytes(m_bBalloonSupport ? TIP_CHARS : OLD_TIP_CHARS, true));
     nid.Set(RecordField::cbSize, static_cast<std::uint32_t>(NotifyIconDataSize()));
     m_addRetries = 0;
     if (!AddIcon()) {
+        DestroyFormIcon();
         m_platform.DestroyComponentWindow();
         m_hWnd = 0;
         m_bLoaded = false;
@@ -78,15 +79,21 @@ bool frmSystray::AddIcon()
     return true;
 }
 
-bool frmSystray::ReloadFormIcon()
+NativeHandle frmSystray::ReloadFormIcon()
 {
-    NotifyIconRecord& nid = Nid();
-    const bool shown = nid.Get(RecordField::hIcon) == m_hFormIcon;
-    m_hFormIcon = m_platform.LoadFormIcon(m_platform.TaskbarDpi());
-    if (shown) {
-        nid.Set(RecordField::hIcon, m_hFormIcon);
+    const NativeHandle icon = m_platform.LoadFormIcon(m_platform.TaskbarDpi());
+    if (icon == 0) {
+        return 0;
     }
-    return shown;
+    const auto old = static_cast<NativeHandle>(Nid().Get(RecordField::hIcon));
+    Nid().Set(RecordField::hIcon, icon);
+    return old;
+}
+
+void frmSystray::DestroyFormIcon()
+{
+    m_platform.DestroyIcon(static_cast<NativeHandle>(Nid().Get(RecordField::hIcon)));
+    Nid().Set(RecordField::hIcon, 0);
 }
 
 bool frmSystray::Send(std::uint32_t message)
@@ -115,6 +122,7 @@ void frmSystray::Unload()
         return;
     }
     Send(NOTIFY_DELETE);
+    DestroyFormIcon();
     m_platform.DestroyComponentWindow();
     m_hWnd = 0;
     m_bLoaded = false;
@@ -154,18 +162,6 @@ NativeHandle frmSystray::IconHandle()
 {
     EnsureLoaded();
     return static_cast<NativeHandle>(Nid().Get(RecordField::hIcon));
-}
-
-void frmSystray::IconHandle(NativeHandle hIcon)
-{
-    EnsureLoaded();
-    NotifyIconRecord& nid = Nid();
-    if (nid.Get(RecordField::hIcon) == hIcon) {
-        return;
-    }
-    nid.Set(RecordField::hIcon, hIcon);
-    nid.Set(RecordField::uFlags, FLAG_ICON);
-    Send(NOTIFY_MODIFY);
 }
 
 std::int32_t frmSystray::AddMenuItem(std::u16string_view sCaption, std::u16string_view sKey, bool bDefault)
@@ -244,16 +240,22 @@ void frmSystray::OnShellRestart()
         m_platform.StopRetryTimer();
         m_addRetries = 0;
         // Explorer restarts its taskbar after a change of DPI too.
-        ReloadFormIcon();
+        const NativeHandle old = ReloadFormIcon();
         AddIcon();
+        m_platform.DestroyIcon(old);
     }
 }
 
 void frmSystray::OnIconMetricsChange()
 {
-    if (m_bLoaded && ReloadFormIcon()) {
+    if (!m_bLoaded) {
+        return;
+    }
+    const NativeHandle old = ReloadFormIcon();
+    if (Nid().Get(RecordField::hIcon) != old) {
         Nid().Set(RecordField::uFlags, FLAG_ICON);
         Send(NOTIFY_MODIFY);
+        m_platform.DestroyIcon(old);
     }
 }
 

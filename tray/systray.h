@@ -59,10 +59,10 @@ public:
     virtual void AllowShellRestart() = 0;
     // The DPI of the monitor that holds the notification area.
     virtual std::uint32_t TaskbarDpi() = 0;
-    // The icon the component's window carries, the program's own, loaded again at the
-    // small-icon size for dpi. The handle that the call before gave stays valid until
-    // the next call, so that the shell can be given the new one first.
+    // A new icon, the program's own at the small-icon size for dpi, which the caller
+    // owns and ends with DestroyIcon.
     virtual NativeHandle LoadFormIcon(std::uint32_t dpi) = 0;
+    virtual void DestroyIcon(NativeHandle hIcon) = 0;
     // Where the shell shows the icon (hWnd, uID); none where it cannot say (before
     // Windows 7).
     virtual std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) = 0;
@@ -112,7 +112,6 @@ public:
     std::u16string ToolTip();
     void ToolTip(std::u16string_view sTip);
     NativeHandle IconHandle();
-    void IconHandle(NativeHandle hIcon);
     std::int32_t AddMenuItem(std::u16string_view sCaption, std::u16string_view sKey = u"", bool bDefault = false);
     void EnableMenuItem(std::int32_t lIndex, bool bState);
     std::int32_t RemoveMenuItem(std::int32_t iIndex);
@@ -138,9 +137,11 @@ private:
     // NOTIFY_MODIFY instead. When the shell refuses both, the next try is timed: false
     // when it cannot be.
     bool AddIcon();
-    // Loads the component's own icon again for the notification area's DPI; the
-    // record takes it where it showed the old one. True when it did.
-    bool ReloadFormIcon();
+    // Puts the program's icon for the notification area's DPI in the record and
+    // returns the one it replaces, which the caller destroys once the shell has the
+    // new one (the shell copies the icon it is given); 0 when none was loaded.
+    NativeHandle ReloadFormIcon();
+    void DestroyFormIcon();
     bool Send(std::uint32_t message);
     NotifyIconRecord& Nid() { return m_bUseUnicode ? m_nidW : m_nidA; }
     void WriteText(TextField field, std::u16string_view text, std::int32_t unicodeBytes);
@@ -160,7 +161,6 @@ private:
     bool m_bBalloonSupport = false;
     bool m_bLoaded = false;
     NativeHandle m_hWnd = 0;
-    NativeHandle m_hFormIcon = 0;
     // The last event raised was the keyboard's request for the menu.
     bool m_bKeyboardRequest = false;
     // Tries timed since the last load or shell restart, counted up to the last wait.

@@ -143,16 +143,19 @@ std::uint32_t Win32TrayPlatform::TaskbarDpi()
 NativeHandle Win32TrayPlatform::LoadFormIcon(std::uint32_t dpi)
 {
     win32::UniqueIcon icon = win32::LoadIconForDpi(m_hInstance, m_iconResource, SM_CXSMICON, dpi);
-    if (!icon && !m_formIcon) {
-        // A copy, so that it can be owned and destroyed like the program's own.
+    if (!icon) {
+        // A copy, so that it can be destroyed like the program's own.
         constexpr int kApplicationIcon = 32512; // IDI_APPLICATION
         icon.reset(CopyIcon(win32::LoadSystemIconT(kApplicationIcon)));
     }
-    if (icon) {
-        m_previousFormIcon = std::move(m_formIcon);
-        m_formIcon = std::move(icon);
+    return win32::ToNative(icon.release());
+}
+
+void Win32TrayPlatform::DestroyIcon(NativeHandle hIcon)
+{
+    if (hIcon != 0) {
+        ::DestroyIcon(reinterpret_cast<HICON>(hIcon));
     }
-    return win32::ToNative(m_formIcon.get());
 }
 
 std::optional<ScreenRect> Win32TrayPlatform::IconRect(NativeHandle hWnd, std::uint32_t uID)

@@ -25,6 +25,7 @@ public:
     void AllowShellRestart() override;
     std::uint32_t TaskbarDpi() override;
     NativeHandle LoadFormIcon(std::uint32_t dpi) override;
+    void DestroyIcon(NativeHandle hIcon) override;
     std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) override;
     std::u16string FileDescription() override;
     bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override;
@@ -45,8 +46,6 @@ private:
     int m_iconResource;
     UINT m_taskbarCreated;
     TrayWindowSink* m_sink = nullptr;
-    win32::UniqueIcon m_formIcon;
-    win32::UniqueIcon m_previousFormIcon;
     win32::WindowClass m_class;
     win32::UniqueWindow m_hWnd;
 };

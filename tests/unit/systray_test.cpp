@@ -144,21 +144,6 @@ TEST(Systray, EmptyTextsClearTheUnicodeFields)
     EXPECT_EQ(tray.LastText(TextField::szInfo), u"");
 }
 
-TEST(Systray, SameIconTwiceSendsOneModify)
-{
-    Tray tray(kWinXp);
-    tray.systray->IconHandle(kFormIcon);
-    EXPECT_EQ(tray.platform.calls.size(), 2u) << "the icon it already shows";
-    tray.systray->IconHandle(0x00030077);
-    tray.systray->IconHandle(0x00030077);
-    ASSERT_EQ(tray.platform.calls.size(), 3u);
-    EXPECT_EQ(tray.Last().message, NOTIFY_MODIFY);
-    EXPECT_EQ(tray.Last().Get(RecordField::uFlags), FLAG_ICON);
-    EXPECT_EQ(tray.Last().Get(RecordField::hIcon), 0x00030077u);
-    EXPECT_EQ(tray.Last().Get(RecordField::uID), frmSystray::ICON_ID) << "the identifier stays the one taken at load";
-    EXPECT_EQ(tray.systray->IconHandle(), 0x00030077u);
-}
-
 struct BalloonCase : support::NamedRow {
     std::uint32_t version;
     bool shown;
@@ -230,7 +215,6 @@ TEST(Systray, ShellRestartAddsTheIconAgainWithWhatItHolds)
         // Elevated, it hears of the restart only through the filter it opened.
         tray.platform.elevated = version == kWin7;
         tray.systray->ToolTip(u"current tip");
-        tray.systray->IconHandle(0x00030077);
         tray.systray->ShowBalloonTip(u"balloon", u"", 0, 5000);
         const std::size_t before = tray.platform.calls.size();
         tray.platform.RestartShell();
@@ -240,7 +224,7 @@ TEST(Systray, ShellRestartAddsTheIconAgainWithWhatItHolds)
         const ShellCall& add = tray.platform.calls[before];
         EXPECT_EQ(add.message, NOTIFY_ADD);
         EXPECT_EQ(add.Get(RecordField::uFlags), FLAG_MESSAGE | FLAG_ICON | FLAG_TIP);
-        EXPECT_EQ(add.Get(RecordField::hIcon), 0x00030077u) << "the owner's icon, not the component's";
+        EXPECT_EQ(add.Get(RecordField::hIcon), FakeTrayPlatform::FormIcon(1)) << "loaded again for the new taskbar";
         EXPECT_EQ(add.Get(RecordField::uID), frmSystray::ICON_ID);
         EXPECT_EQ(ReadText(add.Text(TextField::szTip), add.unicode, tray.platform.codePage), u"current tip");
         if (balloons) {
@@ -292,7 +276,6 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
     tray.platform.timedOutAdds = c.timedOutAdds;
     tray.systray->AddMenuItem(u"&About", u"about");
     tray.systray->ToolTip(u"set while refused");
-    tray.systray->IconHandle(0x00030077);
     std::vector<std::uint32_t> waits;
     while (tray.platform.retryTimerMs && waits.size() < c.firedBeforeRestart) {
         waits.push_back(tray.platform.FireRetryTimer());
@@ -308,7 +291,7 @@ TEST_P(BusyShell, RefusedAddsAreTriedAgainLaterAndAtEachRestart)
                                   [](const ShellCall& call) { return call.message == NOTIFY_ADD; });
     ASSERT_NE(add, tray.platform.calls.rend());
     EXPECT_EQ(ReadText(add->Text(TextField::szTip), add->unicode, tray.platform.codePage), u"set while refused");
-    EXPECT_EQ(add->Get(RecordField::hIcon), 0x00030077u);
+    EXPECT_EQ(add->Get(RecordField::hIcon), FakeTrayPlatform::FormIcon(tray.platform.iconDpis.size() - 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -502,7 +485,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The notification area may sit on a monitor of another DPI than the About window's:
 // the program's icon is loaded for the taskbar's, at the start, at each change of DPI
 // or icon size and at each restart of the shell (Explorer's after a change of DPI).
-// No other icon ever reaches the shell, nor one already destroyed.
+// No other icon ever reaches the shell, and each goes once the shell has the next.
 TEST(TrayWiring, IconIsTheProgramsAtTheTaskbarsDpi)
 {
     WiredTray tray(kWin7);
@@ -513,17 +496,22 @@ TEST(TrayWiring, IconIsTheProgramsAtTheTaskbarsDpi)
     tray.platform.taskbarDpi = 120;
     tray.platform.RestartShell();
     tray.platform.sink->OnIconMetricsChange();
+    tray.wiring.Unload();
 
     EXPECT_EQ(tray.platform.iconDpis, (std::vector<std::uint32_t>{144, 192, 120, 120}));
     std::vector<std::uint64_t> shown;
     for (const ShellCall& call : tray.platform.calls) {
-        EXPECT_FALSE(call.iconGone) << "message " << call.message;
-        if (call.message != NOTIFY_SETVERSION && (call.Get(RecordField::uFlags) & FLAG_ICON) != 0) {
+        if (call.message != NOTIFY_SETVERSION && call.message != NOTIFY_DELETE &&
+            (call.Get(RecordField::uFlags) & FLAG_ICON) != 0) {
             shown.push_back(call.Get(RecordField::hIcon));
         }
     }
     const auto icon = [](std::size_t load) { return FakeTrayPlatform::FormIcon(load); };
     EXPECT_EQ(shown, (std::vector<std::uint64_t>{icon(0), icon(1), icon(2), icon(3)})) << "add, modify, add, modify";
+    // Calls: the add, its version and the tooltip; then the modify, the restart's add and
+    // version, the modify, the delete. Each icon goes after the call that replaced it.
+    EXPECT_EQ(tray.platform.destroyedIcons, (std::vector<std::pair<NativeHandle, std::size_t>>{
+                                                {icon(0), 4}, {icon(1), 6}, {icon(2), 7}, {icon(3), 8}}));
 }
 
 // Log-off with the menu open: the session's end arrives inside the menu's loop.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace nowplaying::tray::testing {
@@ -30,8 +31,6 @@ struct ShellCall {
     bool unicode;
     std::size_t handleSize;
     bool accepted = true;
-    // The record's icon was one the platform had destroyed already.
-    bool iconGone = false;
 
     RecordLayout Layout() const { return MakeRecordLayout(handleSize, unicode); }
     std::uint64_t Get(RecordField field) const
@@ -123,10 +122,18 @@ public:
     std::uint32_t taskbarDpi = 96;
     // The DPI of each form icon loaded, in order.
     std::vector<std::uint32_t> iconDpis;
+    // Each icon destroyed, with the number of shell calls made before.
+    std::vector<std::pair<NativeHandle, std::size_t>> destroyedIcons;
     // What the shell says of where the icon is; none as before Windows 7.
     std::optional<ScreenRect> iconRect = kIconRect;
-    // Where each menu opened: beside this rectangle, or at the pointer.
+    // The icon sits in the overflow flyout, which closes, taking its place with it,
+    // once another window takes the foreground.
+    bool inFlyout = false;
+    NativeHandle foreground = 0;
+    bool menuDropsRight = false;
+    // Where each menu opened, beside this rectangle or at the pointer, and its flags.
     std::vector<std::optional<ScreenRect>> menusAt;
+    std::vector<std::uint32_t> menuFlags;
 
     std::uint32_t GetVersion() override { return version; }
     NativeHandle CreateComponentWindow(TrayWindowSink& s) override
@@ -153,9 +160,16 @@ public:
         return FormIcon(iconDpis.size() - 1);
     }
     static NativeHandle FormIcon(std::size_t load) { return kFormIcon + load * kFormIconStep; }
+    void DestroyIcon(NativeHandle hIcon) override
+    {
+        if (hIcon != 0) {
+            destroyedIcons.emplace_back(hIcon, calls.size());
+        }
+    }
     std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) override
     {
-        return hWnd == kWindow && uID == frmSystray::ICON_ID && iconShown ? iconRect : std::nullopt;
+        const bool flyoutClosed = inFlyout && foreground == kWindow;
+        return hWnd == kWindow && uID == frmSystray::ICON_ID && iconShown && !flyoutClosed ? iconRect : std::nullopt;
     }
     std::u16string FileDescription() override { return fileDescription; }
     bool NotifyIcon(std::uint32_t message, const std::uint8_t* record, std::size_t size, bool unicode) override
@@ -172,10 +186,6 @@ public:
         }
         iconShown = iconShown && message != NOTIFY_DELETE;
         calls.push_back({message, std::vector<std::uint8_t>(record, record + size), unicode, handleSize, accepted});
-        // Only the last two form icons loaded are alive.
-        const std::uint64_t icon = calls.back().Get(RecordField::hIcon);
-        calls.back().iconGone = iconDpis.size() > 2 && icon >= kFormIcon && icon < FormIcon(iconDpis.size() - 2) &&
-                                (icon - kFormIcon) % kFormIconStep == 0;
         return accepted;
     }
     // The shell starts again: it has lost every icon and says so.
