@@ -203,20 +203,27 @@ void frmSystray::ShowMenu()
     if (items.empty()) {
         return;
     }
-    m_platform.SetForegroundWindow(m_hWnd);
     // The mouse's menu opens at the pointer; the keyboard's beside the icon, where the
-    // shell says where that is, as the pointer may be anywhere.
+    // shell says where that is, as the pointer may be anywhere. Asked first: an icon in
+    // the overflow flyout (7 and later) loses its place when the flyout closes, which
+    // it may do once another window takes the foreground.
     const std::optional<ScreenRect> icon = keyboard ? m_platform.IconRect(m_hWnd, ICON_ID) : std::nullopt;
-    const std::optional<std::int32_t> chosen = m_platform.TrackPopupMenu(m_hWnd, items, m_menu.PopupDefault(), icon);
+    // The keyboard's menu is a context menu as the system's own are: aligned as the
+    // system's menus drop, and taking either button.
+    const std::uint32_t flags = keyboard ? MENU_RIGHT_BUTTON | (m_platform.MenuDropsRight() ? MENU_RIGHT_ALIGN : 0) : 0;
+    m_platform.SetForegroundWindow(m_hWnd);
+    const std::optional<std::int32_t> chosen =
+        m_platform.TrackPopupMenu(m_hWnd, items, m_menu.PopupDefault(), icon, flags);
     // The owner may have unloaded the component while the menu was open.
     if (!m_bLoaded) {
         return;
     }
     m_platform.PostNull(m_hWnd);
     if (!chosen || !m_menu.IsValidMenuIndex(*chosen)) {
-        // Dismissed, the keyboard's menu hands the focus back to the notification
-        // area, so that the user goes on from the icon.
-        if (keyboard) {
+        // Dismissed with Esc, the keyboard's menu hands the focus back to the
+        // notification area, so that the user goes on from the icon; not when the user
+        // went to another window, which would lose the focus.
+        if (keyboard && m_platform.ForegroundWindow() == m_hWnd) {
             Send(NOTIFY_SETFOCUS);
         }
         return;

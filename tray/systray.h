@@ -46,6 +46,11 @@ struct ScreenRect {
     bool operator==(const ScreenRect&) const = default;
 };
 
+// TrackPopupMenu's flags: TPM_RIGHTBUTTON and TPM_RIGHTALIGN. None is a menu that
+// follows the left button, left-aligned.
+inline constexpr std::uint32_t MENU_RIGHT_BUTTON = 0x0002;
+inline constexpr std::uint32_t MENU_RIGHT_ALIGN = 0x0008;
+
 class TrayPlatform : public AnsiCodePage {
 public:
     // The packed value of GetVersion.
@@ -77,11 +82,16 @@ public:
     virtual bool StartRetryTimer(std::uint32_t delayMs) = 0;
     virtual void StopRetryTimer() = 0;
     virtual void SetForegroundWindow(NativeHandle hWnd) = 0;
-    // Pops the items up at the pointer, or beside the icon at icon, and returns once
-    // the menu has closed, with the index of the chosen item, if any.
+    virtual NativeHandle ForegroundWindow() = 0;
+    // The system's menu alignment (SM_MENUDROPALIGNMENT): true where menus open to the
+    // left of where they drop, right-aligned.
+    virtual bool MenuDropsRight() = 0;
+    // Pops the items up at the pointer, or beside the icon at icon, with flags (0 or
+    // MENU_* ones), and returns once the menu has closed, with the index of the chosen
+    // item, if any.
     virtual std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
                                                        std::optional<std::int32_t> defaultIndex,
-                                                       const std::optional<ScreenRect>& icon) = 0;
+                                                       const std::optional<ScreenRect>& icon, std::uint32_t flags) = 0;
     // Lets the menu close when the user clicks elsewhere.
     virtual void PostNull(NativeHandle hWnd) = 0;
 };

@@ -54,6 +54,7 @@ NOWPLAYING_CHECK_LAYOUT(NOTIFYICONDATAW, kWide);
 static_assert(kAnsi.v1Size == NOTIFYICONDATAA_V1_SIZE && kAnsi.v5Size == NOTIFYICONDATAA_V2_SIZE);
 static_assert(kWide.v1Size == NOTIFYICONDATAW_V1_SIZE && kWide.v5Size == NOTIFYICONDATAW_V2_SIZE);
 static_assert(kAnsi.v5Size <= sizeof(NOTIFYICONDATAA) && kWide.v5Size <= sizeof(NOTIFYICONDATAW));
+static_assert(MENU_RIGHT_BUTTON == TPM_RIGHTBUTTON && MENU_RIGHT_ALIGN == TPM_RIGHTALIGN);
 static_assert(FLAG_MESSAGE == NIF_MESSAGE && FLAG_ICON == NIF_ICON && FLAG_TIP == NIF_TIP && FLAG_INFO == NIF_INFO);
 static_assert(CODE_MOUSE_MOVE == WM_MOUSEMOVE && CODE_LEFT_DOWN == WM_LBUTTONDOWN && CODE_LEFT_UP == WM_LBUTTONUP &&
               CODE_LEFT_DOUBLE_CLICK == WM_LBUTTONDBLCLK && CODE_RIGHT_DOWN == WM_RBUTTONDOWN &&
@@ -214,9 +215,20 @@ void Win32TrayPlatform::SetForegroundWindow(NativeHandle hWnd)
     ::SetForegroundWindow(win32::ToHwnd(hWnd));
 }
 
+NativeHandle Win32TrayPlatform::ForegroundWindow()
+{
+    return win32::ToNative(GetForegroundWindow());
+}
+
+bool Win32TrayPlatform::MenuDropsRight()
+{
+    return GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0;
+}
+
 std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
                                                               std::optional<std::int32_t> defaultIndex,
-                                                              const std::optional<ScreenRect>& icon)
+                                                              const std::optional<ScreenRect>& icon,
+                                                              std::uint32_t flags)
 {
     win32::UniqueMenu mnuPopup(CreatePopupMenu());
     if (!mnuPopup) {
@@ -237,18 +249,19 @@ std::optional<std::int32_t> Win32TrayPlatform::TrackPopupMenu(NativeHandle hWnd,
     }
     // The choice is returned rather than posted, so that the click is reported
     // before the popup call ends.
-    constexpr UINT kFlags = TPM_LEFTALIGN | TPM_LEFTBUTTON | TPM_RETURNCMD;
+    const UINT returning = flags | TPM_RETURNCMD;
     int chosen = 0;
     if (icon) {
         // Below the icon, or above it where the screen ends below (a taskbar at the
-        // bottom), and never over it.
+        // bottom), and never over it; from the edge the alignment names.
         TPMPARAMS beside{sizeof(TPMPARAMS), {icon->left, icon->top, icon->right, icon->bottom}};
-        chosen = TrackPopupMenuEx(mnuPopup.get(), kFlags | TPM_TOPALIGN | TPM_VERTICAL, icon->left, icon->bottom,
+        const int x = (flags & TPM_RIGHTALIGN) != 0 ? icon->right : icon->left;
+        chosen = TrackPopupMenuEx(mnuPopup.get(), returning | TPM_TOPALIGN | TPM_VERTICAL, x, icon->bottom,
                                   win32::ToHwnd(hWnd), &beside);
     } else {
         POINT pointer{};
         GetCursorPos(&pointer);
-        chosen = ::TrackPopupMenu(mnuPopup.get(), kFlags, pointer.x, pointer.y, 0, win32::ToHwnd(hWnd), nullptr);
+        chosen = ::TrackPopupMenu(mnuPopup.get(), returning, pointer.x, pointer.y, 0, win32::ToHwnd(hWnd), nullptr);
     }
     if (chosen <= 0) {
         return std::nullopt;

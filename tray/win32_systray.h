@@ -32,9 +32,11 @@ public:
     bool StartRetryTimer(std::uint32_t delayMs) override;
     void StopRetryTimer() override;
     void SetForegroundWindow(NativeHandle hWnd) override;
+    NativeHandle ForegroundWindow() override;
+    bool MenuDropsRight() override;
     std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
                                                std::optional<std::int32_t> defaultIndex,
-                                               const std::optional<ScreenRect>& icon) override;
+                                               const std::optional<ScreenRect>& icon, std::uint32_t flags) override;
     void PostNull(NativeHandle hWnd) override;
     std::string ToAnsi(std::u16string_view text) const override;
     std::u16string FromAnsi(std::string_view bytes) const override;

@@ -422,18 +422,27 @@ struct WiredTray : TrayCommands {
     TrayWiring wiring{platform, *this};
 };
 
+// What the system does around the menu.
+enum MenuWorld : unsigned {
+    SHELL_CANNOT_SAY = 1,    // where the icon is: Shell_NotifyIconGetRect is missing
+    ICON_IN_FLYOUT = 2,      // the overflow flyout, which closes when the menu takes the foreground
+    MENUS_DROP_RIGHT = 4,    // SM_MENUDROPALIGNMENT
+    USER_GOES_ELSEWHERE = 8, // Alt+Tab or a click elsewhere closes the menu
+};
+
 struct MenuCase : support::NamedRow {
     std::uint32_t version;
     std::vector<std::uint32_t> codes;
     // Delivered while the first menu is open.
     std::vector<std::uint32_t> inMenu;
-    int menus;
+    // The flags of each menu opened.
+    std::vector<std::uint32_t> flags;
     // Of those, the keyboard's: opened beside the icon, and dismissed with the focus
     // handed back to the notification area.
     int besideTheIcon = 0;
     int focusBack = 0;
     std::optional<std::int32_t> choice = std::nullopt;
-    bool shellSaysWhere = true;
+    unsigned world = 0;
 };
 
 class MenuRequests : public ::testing::TestWithParam<MenuCase> {};
@@ -443,9 +452,11 @@ TEST_P(MenuRequests, OpenOneMenuEach)
     const MenuCase& c = GetParam();
     WiredTray tray(c.version);
     ASSERT_TRUE(tray.wiring.Load());
-    if (!c.shellSaysWhere) {
+    if ((c.world & SHELL_CANNOT_SAY) != 0) {
         tray.platform.iconRect.reset();
     }
+    tray.platform.inFlyout = (c.world & ICON_IN_FLYOUT) != 0;
+    tray.platform.menuDropsRight = (c.world & MENUS_DROP_RIGHT) != 0;
     int menus = 0;
     tray.platform.userInMenu = [&]() -> std::optional<std::int32_t> {
         if (++menus == 1) {
@@ -453,33 +464,51 @@ TEST_P(MenuRequests, OpenOneMenuEach)
                 tray.platform.sink->OnIconCallback(code);
             }
         }
+        if ((c.world & USER_GOES_ELSEWHERE) != 0) {
+            tray.platform.foreground = kWindow + 1;
+        }
         return c.choice;
     };
     for (std::uint32_t code : c.codes) {
         tray.platform.sink->OnIconCallback(code);
     }
-    EXPECT_EQ(menus, c.menus);
+    EXPECT_EQ(tray.platform.menuFlags, c.flags);
     const auto& at = tray.platform.menusAt;
     EXPECT_EQ(std::count(at.begin(), at.end(), kIconRect), c.besideTheIcon);
     const auto messages = tray.platform.Messages();
     EXPECT_EQ(std::count(messages.begin(), messages.end(), NOTIFY_SETFOCUS), c.focusBack);
 }
 
+// The keyboard's menu takes either button; the mouse's opens with no flags.
+constexpr std::uint32_t kKeys = MENU_RIGHT_BUTTON;
+
 // Codes as the shells send them: 516/517 right press and release, 518 right double
 // click, 123 WM_CONTEXTMENU, 1025 NIN_KEYSELECT, 512 pointer moves, 513-515 left.
 INSTANTIATE_TEST_SUITE_P(
     Tray, MenuRequests,
-    ::testing::Values(MenuCase{{"LeftClicksThenARightClick"}, kWinXp, {513, 514, 515, 514, 516, 517, 123}, {}, 1},
-                      MenuCase{{"RightClickEndingInTheMenu"}, kWinXp, {516}, {517, 123}, 1},
-                      MenuCase{{"TwoQuickRightClicks"}, kWinXp, {516, 517, 123, 518, 517, 123}, {}, 2},
-                      // Enter sends two NIN_KEYSELECT: the second comes while its menu is open.
-                      MenuCase{{"EnterThenSpaceThenMenuKey"}, kWin7, {1025, 1025, 123}, {1025}, 3, 3, 3},
-                      MenuCase{{"KeyboardChoosesAbout"}, kWin7, {1025}, {}, 1, 1, 0, 0},
-                      // Before Windows 7 the shell cannot say where the icon is.
-                      MenuCase{{"KeyboardWhereTheShellCannotSay"}, kWinXp, {123}, {}, 1, 0, 1, std::nullopt, false},
-                      MenuCase{{"MenuKeyAfterAPressWithoutRelease"}, kWinXp, {516, 512, 123}, {}, 2},
-                      MenuCase{{"MeMenuKey"}, kWinMe, {123}, {}, 1, 1, 1},
-                      MenuCase{{"Nineteen98"}, kWin98, {123, 1025, 518, 517, 123, 516, 517}, {}, 1}),
+    ::testing::Values(
+        MenuCase{{"LeftClicksThenARightClick"}, kWinXp, {513, 514, 515, 514, 516, 517, 123}, {}, {0}},
+        MenuCase{{"RightClickEndingInTheMenu"}, kWinXp, {516}, {517, 123}, {0}},
+        MenuCase{{"TwoQuickRightClicks"}, kWinXp, {516, 517, 123, 518, 517, 123}, {}, {0, 0}},
+        // Enter sends two NIN_KEYSELECT: the second comes while its menu is open.
+        MenuCase{{"EnterThenSpaceThenMenuKey"}, kWin7, {1025, 1025, 123}, {1025}, {kKeys, kKeys, kKeys}, 3, 3},
+        MenuCase{{"KeyboardChoosesAbout"}, kWin7, {1025}, {}, {kKeys}, 1, 0, 0},
+        MenuCase{{"KeyboardFromTheOverflowFlyout"}, kWin7, {123}, {}, {kKeys}, 1, 1, std::nullopt, ICON_IN_FLYOUT},
+        MenuCase{
+            {"KeyboardMenuLeftForAnotherWindow"}, kWin7, {1025}, {}, {kKeys}, 1, 0, std::nullopt, USER_GOES_ELSEWHERE},
+        // Before Windows 7 the menu opens at the pointer, aligned as the system's drop.
+        MenuCase{{"XpMenuKeyWhereMenusDropRight"},
+                 kWinXp,
+                 {123},
+                 {},
+                 {kKeys | MENU_RIGHT_ALIGN},
+                 0,
+                 1,
+                 std::nullopt,
+                 SHELL_CANNOT_SAY | MENUS_DROP_RIGHT},
+        MenuCase{{"MenuKeyAfterAPressWithoutRelease"}, kWinXp, {516, 512, 123}, {}, {0, 0}},
+        MenuCase{{"MeMenuKey"}, kWinMe, {123}, {}, {kKeys}, 1, 1},
+        MenuCase{{"Nineteen98"}, kWin98, {123, 1025, 518, 517, 123, 516, 517}, {}, {0}}),
     support::RowName);
 
 // The notification area may sit on a monitor of another DPI than the About window's:

@@ -212,13 +212,20 @@ public:
         sink->OnRetryTimer();
         return waited;
     }
-    void SetForegroundWindow(NativeHandle hWnd) override { steps.push_back(Step("foreground", hWnd)); }
+    void SetForegroundWindow(NativeHandle hWnd) override
+    {
+        steps.push_back(Step("foreground", hWnd));
+        foreground = hWnd;
+    }
+    NativeHandle ForegroundWindow() override { return foreground; }
+    bool MenuDropsRight() override { return menuDropsRight; }
     std::optional<std::int32_t> TrackPopupMenu(NativeHandle hWnd, const std::vector<PopupItem>& items,
                                                std::optional<std::int32_t> defaultIndex,
-                                               const std::optional<ScreenRect>& icon) override
+                                               const std::optional<ScreenRect>& icon, std::uint32_t flags) override
     {
         steps.push_back(Step("popup", hWnd));
         menusAt.push_back(icon);
+        menuFlags.push_back(flags);
         shownItems = items;
         shownDefault = defaultIndex;
         return userInMenu();
