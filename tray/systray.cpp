@@ -81,13 +81,19 @@ bool frmSystray::AddIcon()
 
 NativeHandle frmSystray::ReloadFormIcon()
 {
-    const NativeHandle icon = m_platform.LoadFormIcon(m_platform.TaskbarDpi());
+    const NativeHandle icon = m_platform.LoadFormIcon(TaskbarDpi());
     if (icon == 0) {
         return 0;
     }
     const auto old = static_cast<NativeHandle>(Nid().Get(RecordField::hIcon));
     Nid().Set(RecordField::hIcon, icon);
     return old;
+}
+
+std::uint32_t frmSystray::TaskbarDpi()
+{
+    const TaskbarDpis dpi = m_platform.TaskbarDpi();
+    return dpi.window != 0 ? dpi.window : dpi.monitor != 0 ? dpi.monitor : dpi.system;
 }
 
 void frmSystray::DestroyFormIcon()

@@ -46,6 +46,14 @@ struct ScreenRect {
     bool operator==(const ScreenRect&) const = default;
 };
 
+// What the system can say of the DPI of the monitor that holds the notification area;
+// 0 where it cannot say.
+struct TaskbarDpis {
+    std::uint32_t window = 0;  // the taskbar window's (GetDpiForWindow, Windows 10 1607 and later)
+    std::uint32_t monitor = 0; // its monitor's (GetDpiForMonitor, 8.1 and later)
+    std::uint32_t system = 96;
+};
+
 // TrackPopupMenu's flags: TPM_RIGHTBUTTON and TPM_RIGHTALIGN. None is a menu that
 // follows the left button, left-aligned.
 inline constexpr std::uint32_t MENU_RIGHT_BUTTON = 0x0002;
@@ -62,8 +70,7 @@ public:
     // Lets the shell's restart broadcast reach the component's window also where this
     // program runs with more rights than the shell (elevated), which would drop it.
     virtual void AllowShellRestart() = 0;
-    // The DPI of the monitor that holds the notification area.
-    virtual std::uint32_t TaskbarDpi() = 0;
+    virtual TaskbarDpis TaskbarDpi() = 0;
     // A new icon, the program's own at the small-icon size for dpi, which the caller
     // owns and ends with DestroyIcon.
     virtual NativeHandle LoadFormIcon(std::uint32_t dpi) = 0;
@@ -151,6 +158,8 @@ private:
     // returns the one it replaces, which the caller destroys once the shell has the
     // new one (the shell copies the icon it is given); 0 when none was loaded.
     NativeHandle ReloadFormIcon();
+    // The most precise of the DPIs the system can say.
+    std::uint32_t TaskbarDpi();
     void DestroyFormIcon();
     bool Send(std::uint32_t message);
     NotifyIconRecord& Nid() { return m_bUseUnicode ? m_nidW : m_nidA; }

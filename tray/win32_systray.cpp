@@ -136,9 +136,12 @@ void Win32TrayPlatform::AllowShellRestart()
     win32::AllowFromLowerIntegrity(m_hWnd.get(), m_taskbarCreated);
 }
 
-std::uint32_t Win32TrayPlatform::TaskbarDpi()
+TaskbarDpis Win32TrayPlatform::TaskbarDpi()
 {
-    return win32::TaskbarDpi();
+    // The taskbar is per-monitor aware, so that its window's DPI is its monitor's.
+    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    const UINT window = win32::DpiOfWindow(taskbar);
+    return {window, window != 0 ? 0 : win32::DpiOfMonitor(taskbar), win32::SystemDpi()};
 }
 
 NativeHandle Win32TrayPlatform::LoadFormIcon(std::uint32_t dpi)

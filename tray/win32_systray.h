@@ -23,7 +23,7 @@ public:
     NativeHandle CreateComponentWindow(TrayWindowSink& sink) override;
     void DestroyComponentWindow() override;
     void AllowShellRestart() override;
-    std::uint32_t TaskbarDpi() override;
+    TaskbarDpis TaskbarDpi() override;
     NativeHandle LoadFormIcon(std::uint32_t dpi) override;
     void DestroyIcon(NativeHandle hIcon) override;
     std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) override;

@@ -14,7 +14,25 @@ using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 
+using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
 constexpr int kDefaultDpi = 96;
+
+// shcore.dll, which only 8.1 and later have, is not loaded with the program. It is
+// loaded from the system folder alone, which LoadLibraryEx can be held to where
+// SetDefaultDllDirectories exists, and stays loaded, as the function taken from it is
+// kept for the process's life.
+GetDpiForMonitorFn LoadGetDpiForMonitor()
+{
+    constexpr DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+    if (SystemFunction<void (*)()>("kernel32.dll", "SetDefaultDllDirectories") == nullptr) {
+        return nullptr;
+    }
+    const HMODULE shcore = LoadLibraryExA("shcore.dll", nullptr, kSearchSystem32);
+    const FARPROC proc = shcore != nullptr ? GetProcAddress(shcore, "GetDpiForMonitor") : nullptr;
+    return reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void (*)()>(proc));
+}
 
 // value, given at fromDpi, at toDpi: MulDiv rounds halves away from zero.
 int Rescale(int value, UINT fromDpi, UINT toDpi)
@@ -34,18 +52,32 @@ UINT SystemDpi()
     return dpi > 0 ? static_cast<UINT>(dpi) : static_cast<UINT>(kDefaultDpi);
 }
 
-UINT WindowDpi(HWND hWnd)
+UINT DpiOfWindow(HWND hWnd)
 {
     static const auto getDpiForWindow = SystemFunction<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
-    const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(hWnd) : 0;
-    return dpi != 0 ? dpi : SystemDpi();
+    return getDpiForWindow != nullptr && hWnd != nullptr ? getDpiForWindow(hWnd) : 0;
 }
 
-UINT TaskbarDpi()
+UINT DpiOfMonitor(HWND hWnd)
 {
-    // The taskbar is per-monitor aware, so that its window's DPI is its monitor's.
-    const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-    return taskbar != nullptr ? WindowDpi(taskbar) : SystemDpi();
+    static const auto monitorFromWindow = SystemFunction<MonitorFromWindowFn>("user32.dll", "MonitorFromWindow");
+    static const auto getDpiForMonitor = LoadGetDpiForMonitor();
+    const HMONITOR monitor =
+        monitorFromWindow != nullptr && hWnd != nullptr ? monitorFromWindow(hWnd, MONITOR_DEFAULTTONULL) : nullptr;
+    constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
+    UINT dpi = 0;
+    UINT ignored = 0;
+    if (getDpiForMonitor == nullptr || monitor == nullptr ||
+        FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &dpi, &ignored))) {
+        return 0;
+    }
+    return dpi;
+}
+
+UINT WindowDpi(HWND hWnd)
+{
+    const UINT dpi = DpiOfWindow(hWnd);
+    return dpi != 0 ? dpi : SystemDpi();
 }
 
 int SystemMetricForDpi(int index, UINT dpi)

@@ -9,15 +9,16 @@
 
 namespace nowplaying::win32 {
 
-// The DPI of the monitor the window is on (GetDpiForWindow), else the system DPI.
+// The DPI of the monitor the window is on, from GetDpiForWindow (Windows 10 1607 and
+// later); 0 elsewhere.
+UINT DpiOfWindow(HWND hWnd);
+// The same from GetDpiForMonitor (8.1 and later); 0 elsewhere.
+UINT DpiOfMonitor(HWND hWnd);
+// DpiOfWindow, else the system DPI.
 UINT WindowDpi(HWND hWnd);
 
 // The system DPI: the screen's logical pixels per inch.
 UINT SystemDpi();
-
-// The DPI of the monitor that holds the taskbar and so the notification area, which
-// need not be the monitor of this program's windows; the system DPI without a taskbar.
-UINT TaskbarDpi();
 
 // GetSystemMetricsForDpi, else the system-DPI metric scaled to dpi.
 int SystemMetricForDpi(int index, UINT dpi);

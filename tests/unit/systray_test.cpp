@@ -518,12 +518,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TrayWiring, IconIsTheProgramsAtTheTaskbarsDpi)
 {
     WiredTray tray(kWin7);
-    tray.platform.taskbarDpi = 144;
+    tray.platform.taskbarDpi = {144, 0, 96};
     ASSERT_TRUE(tray.wiring.Load());
-    tray.platform.taskbarDpi = 192;
+    tray.platform.taskbarDpi = {192, 0, 96};
     tray.platform.sink->OnIconMetricsChange();
-    tray.platform.taskbarDpi = 120;
+    tray.platform.taskbarDpi = {0, 120, 96}; // 8.1: only the monitor's
     tray.platform.RestartShell();
+    tray.platform.taskbarDpi = {0, 0, 120}; // before: only the system's
     tray.platform.sink->OnIconMetricsChange();
     tray.wiring.Unload();
 

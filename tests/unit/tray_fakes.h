@@ -119,7 +119,7 @@ public:
     // Run elevated, the component gets the shell's restart only once it allowed it.
     bool elevated = false;
     bool restartAllowed = false;
-    std::uint32_t taskbarDpi = 96;
+    TaskbarDpis taskbarDpi;
     // The DPI of each form icon loaded, in order.
     std::vector<std::uint32_t> iconDpis;
     // Each icon destroyed, with the number of shell calls made before.
@@ -153,7 +153,7 @@ public:
         ++windowsDestroyed;
     }
     void AllowShellRestart() override { restartAllowed = sink != nullptr; }
-    std::uint32_t TaskbarDpi() override { return taskbarDpi; }
+    TaskbarDpis TaskbarDpi() override { return taskbarDpi; }
     NativeHandle LoadFormIcon(std::uint32_t dpi) override
     {
         iconDpis.push_back(dpi);
