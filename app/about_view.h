@@ -13,13 +13,10 @@ namespace nowplaying {
 
 class AboutView final : public SongLabel {
 public:
-    // Fixed size: no sizing border, no minimize or maximize box. The system menu keeps
-    // the caption's icon, while the class takes its Close, the close box and Alt+F4 away:
-    // closing the window would end the program, and the user who only wants it gone
-    // would stop the broadcasts unaware. Ok, Enter and Esc hide it.
+    // Fixed size: no sizing border, no minimize or maximize box; the system menu gives
+    // the caption its icon and close box.
     static constexpr DWORD STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     static constexpr DWORD EX_STYLE = 0;
-    static constexpr UINT CLASS_STYLE = CS_NOCLOSE;
 
     explicit AboutView(HINSTANCE instance) : m_hInstance(instance) {}
 

@@ -26,7 +26,7 @@ static_assert(ID_CMD_OK == IDOK, "Enter in the window must click cmdOk");
 frmMain::frmMain(HINSTANCE instance)
     : m_hInstance(instance),
       m_class(WINDOW_CLASS, instance, win32::LoadSystemCursorT(kArrowCursor),
-              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), AboutView::CLASS_STYLE),
+              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
       m_view(instance),
       m_trayPlatform(instance, IDI_NOWPLAYING),
       m_frmSysTray(m_trayPlatform, *this)
@@ -148,10 +148,12 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
         }
         return 0;
     case WM_SYSCOMMAND:
-        // The class disables the close box and Alt+F4, yet any program may still send
-        // the command, and the default processing would close the window. WM_CLOSE itself
-        // (from the menu's Exit, an uninstaller, a task manager) still ends the program.
+        // The close box, Alt+F4 and the system menu's Close hide the window, as Ok does:
+        // the user who only wants it gone would otherwise stop the broadcasts unaware.
+        // WM_CLOSE itself (from the menu's Exit, an uninstaller, a task manager) still
+        // ends the program.
         if ((wParam & 0xFFF0) == SC_CLOSE) {
+            cmdOk_Click();
             return 0;
         }
         return win32::DefWindowProcT(hWnd, message, wParam, lParam);

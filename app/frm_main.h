@@ -1,8 +1,8 @@
 #pragma once
 // The About window: a small fixed-size window that says what the program does and
 // shows the song it detected. It hosts the poll timer and the tray component, and
-// owns what the poll cycle needs between ticks; its view draws it. Ok, Enter and Esc
-// only hide it.
+// owns what the poll cycle needs between ticks; its view draws it. Ok, Enter, Esc,
+// the close box and Alt+F4 only hide it.
 
 #include "app/about_view.h"
 #include "app/poll_cycle.h"

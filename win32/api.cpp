@@ -128,7 +128,6 @@ ATOM RegisterClassExT(const WindowClassT& windowClass)
 {
     const auto fill = [&windowClass](auto& wc) {
         wc.cbSize = sizeof(wc);
-        wc.style = windowClass.style;
         wc.lpfnWndProc = windowClass.procedure;
         wc.hInstance = windowClass.instance;
         wc.hCursor = windowClass.cursor;

@@ -43,7 +43,6 @@ struct WindowClassT {
     HINSTANCE instance;
     HCURSOR cursor = nullptr;
     HBRUSH background = nullptr;
-    UINT style = 0; // CS_*
 };
 
 ATOM RegisterClassExT(const WindowClassT& windowClass);

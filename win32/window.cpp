@@ -4,9 +4,9 @@
 
 namespace nowplaying::win32 {
 
-WindowClass::WindowClass(const char16_t* name, HINSTANCE instance, HCURSOR cursor, HBRUSH background, UINT style)
+WindowClass::WindowClass(const char16_t* name, HINSTANCE instance, HCURSOR cursor, HBRUSH background)
     : m_name(name),
-      m_atom(RegisterClassExT({name, &WindowBase::Procedure, instance, cursor, background, style})),
+      m_atom(RegisterClassExT({name, &WindowBase::Procedure, instance, cursor, background})),
       m_instance(instance)
 {
 }

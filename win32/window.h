@@ -15,8 +15,7 @@ class WindowBase;
 class WindowClass {
 public:
     WindowClass() = default;
-    WindowClass(const char16_t* name, HINSTANCE instance, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
-                UINT style = 0);
+    WindowClass(const char16_t* name, HINSTANCE instance, HCURSOR cursor = nullptr, HBRUSH background = nullptr);
     ~WindowClass();
     WindowClass(const WindowClass&) = delete;
     WindowClass& operator=(const WindowClass&) = delete;
