@@ -6,7 +6,6 @@
 #include "win32/api.h"
 #include "win32/dpi.h"
 #include "win32/handle_cast.h"
-#include "win32/system_function.h"
 
 #include <string_view>
 
@@ -15,9 +14,6 @@ namespace nowplaying {
 namespace {
 
 constexpr char16_t kCaption[] = u"About";
-// Not in every SDK this program builds with (Windows 8.1 and later send it).
-constexpr UINT kWmDpiChanged = 0x02E0;
-constexpr int kArrowCursor = 32512; // IDC_ARROW
 
 static_assert(ID_CMD_OK == IDOK, "Enter in the window must click cmdOk");
 
@@ -25,8 +21,7 @@ static_assert(ID_CMD_OK == IDOK, "Enter in the window must click cmdOk");
 
 frmMain::frmMain(HINSTANCE instance)
     : m_hInstance(instance),
-      m_class(WINDOW_CLASS, instance, win32::LoadSystemCursorT(kArrowCursor),
-              reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
+      m_class(WINDOW_CLASS, instance, win32::LoadArrowCursorT(), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)),
       m_view(instance),
       m_trayPlatform(instance, IDI_NOWPLAYING),
       m_frmSysTray(m_trayPlatform, *this)
@@ -157,7 +152,7 @@ LRESULT frmMain::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
         return win32::DefWindowProcT(hWnd, message, wParam, lParam);
-    case kWmDpiChanged: ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case win32::DPI_CHANGED: ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     case SHOW_ABOUT_MESSAGE: Show(); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:

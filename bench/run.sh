@@ -35,6 +35,9 @@ cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$root"/build/windows/C
 stripped=$(mktemp --suffix=.exe)
 i686-w64-mingw32-strip -o "$stripped" "$product"
 bytes=$(stat -c %s "$stripped")
+# The resources (the icon's images, most of them) have a goal of their own to leave out.
+resources=$(i686-w64-mingw32-objdump -h "$stripped" | awk '$2 == ".rsrc" {print $3}')
+code=$((bytes - 0x${resources:-0}))
 rm -f "$stripped"
 dlls=$(i686-w64-mingw32-objdump -p "$product" | awk '/DLL Name:/ {print $3}' | paste -sd' ' -)
 threads=$("$cxx" -v 2>&1 | sed -n 's/^Thread model: //p')
@@ -43,7 +46,7 @@ echo "stripped: $bytes bytes; imports:"
 i686-w64-mingw32-objdump -p "$product" |
   awk '/DLL Name:/ {dll = $3; next} dll && /^\t[0-9a-f]+\t/ {n[dll]++} /^$/ {dll = ""}
        END {for (d in n) printf "  %s: %d functions\n", d, n[d]}'
-echo "row: 4|stripped size, 32-bit nowplaying.exe ($threads threads)|$(awk -v b="$bytes" 'BEGIN {printf "%.1f KiB (%d bytes)", b / 1024, b}')|<= 192 KiB" | collect
+echo "row: 4|stripped size, 32-bit nowplaying.exe ($threads threads): in all / without the resources|$(awk -v b="$bytes" -v c="$code" 'BEGIN {printf "%.1f KiB (%d bytes) / %.1f KiB (%d bytes)", b / 1024, b, c / 1024, c}')|<= 224 KiB / <= 150 KiB" | collect
 echo "row: 4|imported DLLs|$dlls|system DLLs only" | collect
 
 echo "== native"

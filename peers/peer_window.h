@@ -36,7 +36,7 @@ public:
 
 protected:
     PeerWindow(const char16_t* className, int backgroundColor)
-        : m_class(className, GetModuleHandleW(nullptr), LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)),
+        : m_class(className, GetModuleHandleW(nullptr), nowplaying::win32::LoadArrowCursorT(),
                   reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColor + 1)))
     {
     }

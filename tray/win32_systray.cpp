@@ -19,8 +19,6 @@ namespace {
 constexpr char16_t kWindowClass[] = u"nowplaying.frmSystray";
 constexpr char16_t kCaption[] = u"SysTray Interface";
 constexpr UINT_PTR kRetryTimer = 1;
-// Not in every SDK this program builds with (Windows 8.1 and later send it).
-constexpr UINT kWmDpiChanged = 0x02E0;
 
 // The records are built byte by byte; they must match the platform's own
 // structures for this build's pointer size.
@@ -149,8 +147,7 @@ NativeHandle Win32TrayPlatform::LoadFormIcon(std::uint32_t dpi)
     win32::UniqueIcon icon = win32::LoadIconForDpi(m_hInstance, m_iconResource, SM_CXSMICON, dpi);
     if (!icon) {
         // A copy, so that it can be destroyed like the program's own.
-        constexpr int kApplicationIcon = 32512; // IDI_APPLICATION
-        icon.reset(CopyIcon(win32::LoadSystemIconT(kApplicationIcon)));
+        icon.reset(CopyIcon(win32::LoadApplicationIconT()));
     }
     return win32::ToNative(icon.release());
 }
@@ -311,7 +308,7 @@ LRESULT Win32TrayPlatform::HandleMessage(HWND hWnd, UINT message, WPARAM wParam,
     // This window lies on the main monitor, whose taskbar holds the notification
     // area: it gets that monitor's DPI changes, and every window the display's and the
     // icon sizes' changes, though it is never shown.
-    if (message == kWmDpiChanged || message == WM_DISPLAYCHANGE ||
+    if (message == win32::DPI_CHANGED || message == WM_DISPLAYCHANGE ||
         (message == WM_SETTINGCHANGE && (wParam == SPI_SETICONMETRICS || wParam == SPI_SETNONCLIENTMETRICS))) {
         m_sink->OnIconMetricsChange();
         return 0;

@@ -1,5 +1,6 @@
 #include "api.h"
 
+#include "win32/system_function.h"
 #include "win32/text.h"
 
 #include <cstddef>
@@ -287,14 +288,33 @@ HANDLE LoadImageT(HINSTANCE instance, int resourceId, UINT type, int width, int 
     return LoadImageW(instance, MAKEINTRESOURCEW(resourceId), type, width, height, flags);
 }
 
-HICON LoadSystemIconT(int id)
+// The macros IDI_APPLICATION and IDC_ARROW are typed for one character set.
+HICON LoadApplicationIconT()
 {
-    return Ansi() ? LoadIconA(nullptr, MAKEINTRESOURCEA(id)) : LoadIconW(nullptr, MAKEINTRESOURCEW(id));
+    constexpr WORD kApplication = 32512;
+    return Ansi() ? LoadIconA(nullptr, MAKEINTRESOURCEA(kApplication))
+                  : LoadIconW(nullptr, MAKEINTRESOURCEW(kApplication));
 }
 
-HCURSOR LoadSystemCursorT(int id)
+HCURSOR LoadArrowCursorT()
 {
-    return Ansi() ? LoadCursorA(nullptr, MAKEINTRESOURCEA(id)) : LoadCursorW(nullptr, MAKEINTRESOURCEW(id));
+    constexpr WORD kArrow = 32512;
+    return Ansi() ? LoadCursorA(nullptr, MAKEINTRESOURCEA(kArrow)) : LoadCursorW(nullptr, MAKEINTRESOURCEW(kArrow));
+}
+
+void AllowFromLowerIntegrity(HWND hWnd, UINT message)
+{
+    using ForWindowFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using ForProcessFn = BOOL(WINAPI*)(UINT, DWORD);
+    constexpr DWORD kAllow = 1; // MSGFLT_ALLOW, and MSGFLT_ADD for the process-wide filter
+    // Windows 7 and later filter per window; Vista only for the whole process.
+    static const auto forWindow = SystemFunction<ForWindowFn>("user32.dll", "ChangeWindowMessageFilterEx");
+    static const auto forProcess = SystemFunction<ForProcessFn>("user32.dll", "ChangeWindowMessageFilter");
+    if (forWindow != nullptr) {
+        forWindow(hWnd, message, kAllow, nullptr);
+    } else if (forProcess != nullptr) {
+        forProcess(message, kAllow);
+    }
 }
 
 BOOL AppendMenuT(HMENU menu, UINT flags, UINT_PTR id, const char16_t* text)

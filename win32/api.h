@@ -80,9 +80,14 @@ UniqueKernelHandle CreateMutexT(const char16_t* name, bool& alreadyExists);
 
 // A resource of the program (IMAGE_ICON, IMAGE_CURSOR) at the given size.
 HANDLE LoadImageT(HINSTANCE instance, int resourceId, UINT type, int width, int height, UINT flags);
-// One of the system's predefined icons (IDI_*) and cursors (IDC_*), by number.
-HICON LoadSystemIconT(int id);
-HCURSOR LoadSystemCursorT(int id);
+// The system's application icon (IDI_APPLICATION) and arrow cursor (IDC_ARROW).
+HICON LoadApplicationIconT();
+HCURSOR LoadArrowCursorT();
+
+// Lets message reach hWnd from programs of lower integrity, which Vista and later
+// otherwise drop for every registered message and every message above WM_USER: a
+// program started as administrator would miss them. Nothing to do on older systems.
+void AllowFromLowerIntegrity(HWND hWnd, UINT message);
 
 BOOL AppendMenuT(HMENU menu, UINT flags, UINT_PTR id, const char16_t* text);
 

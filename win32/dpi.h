@@ -9,6 +9,10 @@
 
 namespace nowplaying::win32 {
 
+// WM_DPICHANGED, which Windows 8.1 and later send; not in every SDK this program
+// builds with.
+inline constexpr UINT DPI_CHANGED = 0x02E0;
+
 // The DPI of the monitor the window is on, from GetDpiForWindow (Windows 10 1607 and
 // later); 0 elsewhere.
 UINT DpiOfWindow(HWND hWnd);

@@ -18,9 +18,4 @@ Fn SystemFunction(const char* dll, const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }
 
-// Lets message reach hWnd from programs of lower integrity, which Vista and later
-// otherwise drop for every registered message and every message above WM_USER: a
-// program started as administrator would miss them. Nothing to do on older systems.
-void AllowFromLowerIntegrity(HWND hWnd, UINT message);
-
 } // namespace nowplaying::win32
