@@ -38,7 +38,7 @@ void frmSystray::Load()
     }
     m_bLoaded = true;
     m_decoder = CallbackDecoder(m_bBalloonSupport);
-    m_platform.AllowShellRestart();
+    m_platform.AllowFromLowerIntegrity(m_hWnd, m_platform.ShellRestartMessage());
 
     // The first add shows the program's own icon at the notification area's size, so
     // that the shell can tell it from one run to the next by its pixels too. The

@@ -67,9 +67,11 @@ public:
     // it could not be created.
     virtual NativeHandle CreateComponentWindow(TrayWindowSink& sink) = 0;
     virtual void DestroyComponentWindow() = 0;
-    // Lets the shell's restart broadcast reach the component's window also where this
-    // program runs with more rights than the shell (elevated), which would drop it.
-    virtual void AllowShellRestart() = 0;
+    // The message the shell broadcasts when it starts again ("TaskbarCreated").
+    virtual std::uint32_t ShellRestartMessage() = 0;
+    // Lets message reach hWnd also from programs of lower integrity: the shell, where
+    // this program runs with more rights (elevated), whose messages would be dropped.
+    virtual void AllowFromLowerIntegrity(NativeHandle hWnd, std::uint32_t message) = 0;
     virtual TaskbarDpis TaskbarDpi() = 0;
     // A new icon, the program's own at the small-icon size for dpi, which the caller
     // owns and ends with DestroyIcon.

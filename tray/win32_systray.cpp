@@ -129,9 +129,14 @@ void Win32TrayPlatform::DestroyComponentWindow()
     m_sink = nullptr;
 }
 
-void Win32TrayPlatform::AllowShellRestart()
+std::uint32_t Win32TrayPlatform::ShellRestartMessage()
 {
-    win32::AllowFromLowerIntegrity(m_hWnd.get(), m_taskbarCreated);
+    return m_taskbarCreated;
+}
+
+void Win32TrayPlatform::AllowFromLowerIntegrity(NativeHandle hWnd, std::uint32_t message)
+{
+    win32::AllowFromLowerIntegrity(win32::ToHwnd(hWnd), message);
 }
 
 TaskbarDpis Win32TrayPlatform::TaskbarDpi()

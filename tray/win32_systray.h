@@ -22,7 +22,8 @@ public:
     std::uint32_t GetVersion() override;
     NativeHandle CreateComponentWindow(TrayWindowSink& sink) override;
     void DestroyComponentWindow() override;
-    void AllowShellRestart() override;
+    std::uint32_t ShellRestartMessage() override;
+    void AllowFromLowerIntegrity(NativeHandle hWnd, std::uint32_t message) override;
     TaskbarDpis TaskbarDpi() override;
     NativeHandle LoadFormIcon(std::uint32_t dpi) override;
     void DestroyIcon(NativeHandle hIcon) override;

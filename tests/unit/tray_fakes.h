@@ -4,6 +4,7 @@
 
 #include "tray/systray.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -116,9 +117,11 @@ public:
     bool windowFails = false;
     bool timerFails = false;
     std::optional<std::uint32_t> retryTimerMs;
-    // Run elevated, the component gets the shell's restart only once it allowed it.
+    // Run elevated, the component's window gets the shell's restart only once it let
+    // that message through.
     bool elevated = false;
-    bool restartAllowed = false;
+    static constexpr std::uint32_t kShellRestart = 0xC0F3;
+    std::vector<std::pair<NativeHandle, std::uint32_t>> letThrough;
     TaskbarDpis taskbarDpi;
     // The DPI of each form icon loaded, in order.
     std::vector<std::uint32_t> iconDpis;
@@ -149,10 +152,14 @@ public:
     {
         sink = nullptr;
         retryTimerMs.reset();
-        restartAllowed = false;
+        letThrough.clear();
         ++windowsDestroyed;
     }
-    void AllowShellRestart() override { restartAllowed = sink != nullptr; }
+    std::uint32_t ShellRestartMessage() override { return kShellRestart; }
+    void AllowFromLowerIntegrity(NativeHandle hWnd, std::uint32_t message) override
+    {
+        letThrough.emplace_back(hWnd, message);
+    }
     TaskbarDpis TaskbarDpi() override { return taskbarDpi; }
     NativeHandle LoadFormIcon(std::uint32_t dpi) override
     {
@@ -192,7 +199,8 @@ public:
     void RestartShell()
     {
         iconShown = false;
-        if (!elevated || restartAllowed) {
+        const std::pair<NativeHandle, std::uint32_t> restart(kWindow, kShellRestart);
+        if (!elevated || std::find(letThrough.begin(), letThrough.end(), restart) != letThrough.end()) {
             sink->OnShellRestart();
         }
     }
