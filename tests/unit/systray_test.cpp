@@ -424,10 +424,10 @@ struct WiredTray : TrayCommands {
 
 // What the system does around the menu.
 enum MenuWorld : unsigned {
-    SHELL_CANNOT_SAY = 1,    // where the icon is: Shell_NotifyIconGetRect is missing
-    ICON_IN_FLYOUT = 2,      // the overflow flyout, which closes when the menu takes the foreground
-    MENUS_DROP_RIGHT = 4,    // SM_MENUDROPALIGNMENT
-    USER_GOES_ELSEWHERE = 8, // Alt+Tab or a click elsewhere closes the menu
+    NO_RECT = 1,    // the shell cannot say where the icon is: Shell_NotifyIconGetRect is missing
+    IN_FLYOUT = 2,  // the overflow flyout, which closes when the menu takes the foreground
+    DROP_RIGHT = 4, // SM_MENUDROPALIGNMENT
+    ELSEWHERE = 8,  // Alt+Tab or a click elsewhere closes the menu
 };
 
 struct MenuCase : support::NamedRow {
@@ -452,11 +452,11 @@ TEST_P(MenuRequests, OpenOneMenuEach)
     const MenuCase& c = GetParam();
     WiredTray tray(c.version);
     ASSERT_TRUE(tray.wiring.Load());
-    if ((c.world & SHELL_CANNOT_SAY) != 0) {
+    if ((c.world & NO_RECT) != 0) {
         tray.platform.iconRect.reset();
     }
-    tray.platform.inFlyout = (c.world & ICON_IN_FLYOUT) != 0;
-    tray.platform.menuDropsRight = (c.world & MENUS_DROP_RIGHT) != 0;
+    tray.platform.inFlyout = (c.world & IN_FLYOUT) != 0;
+    tray.platform.menuDropsRight = (c.world & DROP_RIGHT) != 0;
     int menus = 0;
     tray.platform.userInMenu = [&]() -> std::optional<std::int32_t> {
         if (++menus == 1) {
@@ -464,7 +464,7 @@ TEST_P(MenuRequests, OpenOneMenuEach)
                 tray.platform.sink->OnIconCallback(code);
             }
         }
-        if ((c.world & USER_GOES_ELSEWHERE) != 0) {
+        if ((c.world & ELSEWHERE) != 0) {
             tray.platform.foreground = kWindow + 1;
         }
         return c.choice;
@@ -493,19 +493,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Enter sends two NIN_KEYSELECT: the second comes while its menu is open.
         MenuCase{{"EnterThenSpaceThenMenuKey"}, kWin7, {1025, 1025, 123}, {1025}, {kKeys, kKeys, kKeys}, 3, 3},
         MenuCase{{"KeyboardChoosesAbout"}, kWin7, {1025}, {}, {kKeys}, 1, 0, 0},
-        MenuCase{{"KeyboardFromTheOverflowFlyout"}, kWin7, {123}, {}, {kKeys}, 1, 1, std::nullopt, ICON_IN_FLYOUT},
-        MenuCase{
-            {"KeyboardMenuLeftForAnotherWindow"}, kWin7, {1025}, {}, {kKeys}, 1, 0, std::nullopt, USER_GOES_ELSEWHERE},
+        MenuCase{{"KeyboardFromTheOverflowFlyout"}, kWin7, {123}, {}, {kKeys}, 1, 1, {}, IN_FLYOUT},
+        MenuCase{{"KeyboardMenuLeftForAnotherWindow"}, kWin7, {1025}, {}, {kKeys}, 1, 0, {}, ELSEWHERE},
         // Before Windows 7 the menu opens at the pointer, aligned as the system's drop.
-        MenuCase{{"XpMenuKeyWhereMenusDropRight"},
-                 kWinXp,
-                 {123},
-                 {},
-                 {kKeys | MENU_RIGHT_ALIGN},
-                 0,
-                 1,
-                 std::nullopt,
-                 SHELL_CANNOT_SAY | MENUS_DROP_RIGHT},
+        MenuCase{
+            {"XpMenuKeyMenusDropRight"}, kWinXp, {123}, {}, {kKeys | MENU_RIGHT_ALIGN}, 0, 1, {}, NO_RECT | DROP_RIGHT},
         MenuCase{{"MenuKeyAfterAPressWithoutRelease"}, kWinXp, {516, 512, 123}, {}, {0, 0}},
         MenuCase{{"MeMenuKey"}, kWinMe, {123}, {}, {kKeys}, 1, 1},
         MenuCase{{"Nineteen98"}, kWin98, {123, 1025, 518, 517, 123, 516, 517}, {}, {0}}),

@@ -4,7 +4,6 @@
 
 #include "tray/systray.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -121,7 +120,7 @@ public:
     // that message through.
     bool elevated = false;
     static constexpr std::uint32_t kShellRestart = 0xC0F3;
-    std::vector<std::pair<NativeHandle, std::uint32_t>> letThrough;
+    bool restartLetThrough = false;
     TaskbarDpis taskbarDpi;
     // The DPI of each form icon loaded, in order.
     std::vector<std::uint32_t> iconDpis;
@@ -152,13 +151,13 @@ public:
     {
         sink = nullptr;
         retryTimerMs.reset();
-        letThrough.clear();
+        restartLetThrough = false;
         ++windowsDestroyed;
     }
     std::uint32_t ShellRestartMessage() override { return kShellRestart; }
     void AllowFromLowerIntegrity(NativeHandle hWnd, std::uint32_t message) override
     {
-        letThrough.emplace_back(hWnd, message);
+        restartLetThrough = restartLetThrough || (hWnd == kWindow && message == kShellRestart);
     }
     TaskbarDpis TaskbarDpi() override { return taskbarDpi; }
     NativeHandle LoadFormIcon(std::uint32_t dpi) override
@@ -167,12 +166,7 @@ public:
         return FormIcon(iconDpis.size() - 1);
     }
     static NativeHandle FormIcon(std::size_t load) { return kFormIcon + load * kFormIconStep; }
-    void DestroyIcon(NativeHandle hIcon) override
-    {
-        if (hIcon != 0) {
-            destroyedIcons.emplace_back(hIcon, calls.size());
-        }
-    }
+    void DestroyIcon(NativeHandle hIcon) override { destroyedIcons.emplace_back(hIcon, calls.size()); }
     std::optional<ScreenRect> IconRect(NativeHandle hWnd, std::uint32_t uID) override
     {
         const bool flyoutClosed = inFlyout && foreground == kWindow;
@@ -199,8 +193,7 @@ public:
     void RestartShell()
     {
         iconShown = false;
-        const std::pair<NativeHandle, std::uint32_t> restart(kWindow, kShellRestart);
-        if (!elevated || std::find(letThrough.begin(), letThrough.end(), restart) != letThrough.end()) {
+        if (!elevated || restartLetThrough) {
             sink->OnShellRestart();
         }
     }
