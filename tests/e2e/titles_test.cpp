@@ -128,7 +128,7 @@ TEST_F(PlayerLife, EachSongArrivesOnceInOrder)
         }
         // Its last step, then its first again.
         ASSERT_TRUE(!row.scrolled || WaitUntil([&] { return player->Steps() > row.title.size() + 3; }, 20s));
-        ASSERT_TRUE(WaitUntil(
+        EXPECT_TRUE(WaitUntil(
             [&] {
                 const auto messages = messenger->Messages();
                 return (messages.empty() ? std::optional<std::wstring>(L"") : SongOf(messages.back())) == row.song;
