@@ -181,6 +181,21 @@ BENCHMARK_CAPTURE(CutTitle, player, std::u16string(u"12. Some Band - Long Song N
     ->Name("cut a player title");
 BENCHMARK_CAPTURE(CutTitle, other, std::u16string(u"Bench window 123 - Untitled document"))
     ->Name("cut a title without the marker");
+BENCHMARK_CAPTURE(CutTitle, scrolled,
+                  std::u16string(u"Song Name - Winamp [Paused] *** 12. Some Band - Long Song Name - Winamp [Paused]"))
+    ->Name("cut a step of the player's taskbar scroll");
+
+// The most work a title can make: one separator every 15 characters, each after a
+// border, so that the title is a scroll step of some 1000 captions.
+std::u16string Periodic(std::size_t characters)
+{
+    std::u16string title = u"x - Winamp";
+    while (title.size() + 15 <= characters) {
+        title += u" *** x - Winamp";
+    }
+    return title;
+}
+BENCHMARK_CAPTURE(CutTitle, worst, Periodic(32000))->Name("cut a 32000-character title of separators");
 
 void BuildPayloadReused(benchmark::State& state)
 {

@@ -35,8 +35,18 @@ inline constexpr std::uint32_t WS_BORDER_BIT = 0x00800000;
 // Visible and bordered: every captioned window qualifies, WS_DLGFRAME alone does not.
 bool IsCandidateWindow(std::uint32_t style);
 
-// The text strictly between the title's first space and the first marker; empty
-// when the title has no marker or the first space is the marker's own.
+// What the player puts between the moving copies of its caption when it scrolls the
+// title in the taskbar.
+inline constexpr std::u16string_view PLAYER_SCROLL_SEPARATOR = u" *** ";
+
+// The song of a player's caption: the text before the first marker, less the playlist
+// number ("12. ") that the player puts first unless the user turned it off. The text
+// after the marker (" [Paused]", " [Stopped]", in the player's language) is dropped.
+std::u16string_view CutSongFromCaption(std::u16string_view caption);
+
+// The song of a window title. A title that is a step of the player's taskbar scroll
+// gives the song of the caption it scrolls; any other title is cut as a caption. The
+// view points into title.
 std::u16string_view ExtractSongFromTitle(std::u16string_view title);
 
 struct WindowEntry {

@@ -21,23 +21,34 @@ using CutCase = std::pair<std::u16string, std::u16string>; // title, song
 
 class CuttingRule : public ::testing::TestWithParam<CutCase> {};
 
-TEST_P(CuttingRule, CutsBetweenFirstSpaceAndMarker)
+TEST_P(CuttingRule, GivesTheSongOfThePlayersCaption)
 {
     EXPECT_EQ(ExtractSongFromTitle(GetParam().first), GetParam().second);
 }
 
+// Scroll steps 0, 1, 2, L - 1, L, L + 1 and L + 2 of a caption of L characters.
 INSTANTIATE_TEST_SUITE_P(
     Titles, CuttingRule,
     ::testing::Values(CutCase{u"1. Artist - Title - Winamp", u"Artist - Title"},
                       CutCase{u"12. Some Band - Long Song Name - Winamp [Paused]", u"Some Band - Long Song Name"},
-                      CutCase{u"1. Song - Winamp", u"Song"}, CutCase{u"Artist - Title - Winamp", u"- Title"},
-                      CutCase{u"1. a - Winamp - Winamp", u"a"}, CutCase{u"Winamp 5.08", u""},
+                      CutCase{u"1. Song - Winamp", u"Song"}, CutCase{u"Artist - Title - Winamp", u"Artist - Title"},
+                      CutCase{u"Pink Floyd - Money - Winamp [Stopped]", u"Pink Floyd - Money"},
+                      CutCase{u"1. a - Winamp - Winamp", u"a"}, CutCase{u"Winamp 5.9.2 Build 10042", u""},
                       CutCase{u"1. Song - winamp", u""}, CutCase{u"1. Song - WINAMP", u""},
-                      CutCase{u"1.  - Winamp", u""},
-                      // The first space is the marker's own: nothing lies between them.
-                      CutCase{u"Song - Winamp", u""}, CutCase{u" - Winamp", u""}, CutCase{u"", u""},
+                      CutCase{u"1.  - Winamp", u""}, CutCase{u"Solo - Winamp", u"Solo"},
+                      CutCase{u"1.Song - Winamp", u"1.Song"}, CutCase{u" - Winamp", u""}, CutCase{u"", u""},
                       CutCase{u"1. 夜明けの歌 - Winamp", u"夜明けの歌"},
-                      CutCase{u"1. \\0 back\\slash - Winamp", u"\\0 back\\slash"}));
+                      CutCase{u"1. \\0 back\\slash - Winamp", u"\\0 back\\slash"},
+                      CutCase{u"1. A - B - Winamp *** 1. A - B - Winamp", u"A - B"},
+                      CutCase{u". A - B - Winamp *** 1. A - B - Winamp", u"A - B"},
+                      CutCase{u"A - B - Winamp *** 1. A - B - Winamp", u"A - B"},
+                      CutCase{u"p *** 1. A - B - Winamp", u"A - B"}, CutCase{u" *** 1. A - B - Winamp *** ", u"A - B"},
+                      CutCase{u"*** 1. A - B - Winamp *** ", u"A - B"}, CutCase{u"** 1. A - B - Winamp *** ", u"A - B"},
+                      CutCase{u"st - T - Winamp [Paused] *** Artist - T - Winamp [Paused]", u"Artist - T"},
+                      CutCase{u"5.9.2 Build 10042 *** Winamp 5.9.2 Build 10042", u""},
+                      CutCase{u"1. Ab *** Cd - Winamp", u"Ab *** Cd"},
+                      CutCase{u"b *** Cd - Winamp *** 1. Ab *** Cd - Winamp", u"Ab *** Cd"},
+                      CutCase{u"*** 1. Ab *** Cd - Winamp *** ", u"Ab *** Cd"}));
 
 TEST(CandidateWindow, NeedsBothVisibleAndBorder)
 {
