@@ -45,16 +45,10 @@ std::u16string DecodeSong(const void* bytes, std::size_t size)
     return song ? *song : u"(not a now-playing message)";
 }
 
-std::u16string Digits(unsigned long number)
-{
-    const std::string digits = std::to_string(number);
-    return {digits.begin(), digits.end()};
-}
-
 // Every script as it is, whatever the system's code pages: the text itself to a
 // console, which would read the C runtime's bytes in its own code page, and UTF-8
 // bytes to a file or a pipe.
-void PrintLine(const std::u16string& line)
+void PrintLine(const std::wstring& line)
 {
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
@@ -62,7 +56,7 @@ void PrintLine(const std::u16string& line)
     if (GetConsoleMode(out, &mode)) {
         WriteConsoleW(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     } else {
-        const std::string bytes = support::ToUtf8(line);
+        const std::string bytes = support::ToUtf8({reinterpret_cast<const char16_t*>(line.data()), line.size()});
         WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
 }
@@ -82,8 +76,8 @@ void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
     const std::u16string song = DecodeSong(data.lpData, data.cbData);
     SetDlgItemTextW(hWnd, kSongLabelId, (L"Now playing: " + std::wstring(song.begin(), song.end())).c_str());
     if (g_print) {
-        PrintLine(u"stand-in messenger received (id " + Digits(data.dwData) + u", " + Digits(data.cbData) +
-                  u" bytes): " + song + u"\n");
+        PrintLine(L"stand-in messenger received (id " + std::to_wstring(data.dwData) + L", " +
+                  std::to_wstring(data.cbData) + L" bytes): " + std::wstring(song.begin(), song.end()) + L"\n");
     }
     while (g_hang) {
         Sleep(1000);

@@ -44,9 +44,7 @@ const std::vector<Caption> kDemoCaptions = {
     {L"Κουαρτέτο Δέλτα - Καλοκαίρι - Winamp [Stopped]", false},
 };
 
-// Step k of the taskbar scroll of caption c, which has L characters: for k < L, c from
-// character k on, " *** ", c; for k = L, L+1, L+2, " *** " from character k-L on, c,
-// " *** ".
+// The player's taskbar scroll of a caption of L characters runs from step 0 to L+2.
 std::wstring ScrollStep(const std::wstring& caption, std::size_t step)
 {
     const std::wstring separator = L" *** ";
