@@ -161,7 +161,8 @@ struct Verdict {
     std::size_t foreign = 0;
     std::size_t missing = 0;
     std::size_t checked = 0;
-    std::size_t blinks = 0; // the empty song, then the song before it again
+    std::size_t empties = 0; // the empty song between two songs: the player missed for a tick
+    std::size_t blinks = 0;  // of those, the ones followed by the song before it again
 };
 
 // Compares a receiver with the others over the parts of its lives where it was live
@@ -175,7 +176,9 @@ Verdict Judge(const Receiver& receiver, std::initializer_list<const Receiver*> r
     const auto& messages = receiver.Messages();
     for (std::size_t i = 1; i + 1 < messages.size(); ++i) {
         const int before = ChangeOf(messages[i - 1]);
-        verdict.blinks += before >= 0 && SongOf(messages[i]) == L"" && ChangeOf(messages[i + 1]) == before ? 1 : 0;
+        const bool empty = before >= 0 && SongOf(messages[i]) == L"" && ChangeOf(messages[i + 1]) >= 0;
+        verdict.empties += empty ? 1 : 0;
+        verdict.blinks += empty && ChangeOf(messages[i + 1]) == before ? 1 : 0;
     }
     for (const auto& message : messages) {
         const int change = ChangeOf(message);
@@ -240,8 +243,9 @@ int wmain()
 {
     const int minutes = std::max(1, CommandLine().Int(L"--minutes", 10));
     const long long totalUs = static_cast<long long>(minutes) * 60 * 1000 * 1000;
-    std::printf("soak: %d minute(s), %d extra windows, a title change every %lu ms\n", minutes, kExtraWindows,
-                static_cast<unsigned long>(kChangeEveryMs));
+    std::printf("soak: %d minute(s), %d extra windows, a title change every %lu ms, or every %lu ms scrolled\n",
+                minutes, kExtraWindows, static_cast<unsigned long>(kChangeEveryMs),
+                static_cast<unsigned long>(kChangeWhileScrollingMs));
     std::fflush(stdout);
 
     const std::vector<HWND> extra = CreateExtraWindows();
@@ -311,16 +315,19 @@ int wmain()
     const Verdict va = Judge(a, {&b, &c}, {});
     const Verdict vb = Judge(b, {&a}, {});
     const Verdict vc = Judge(c, {&a}, cHang ? std::vector<Life>{*cHang} : std::vector<Life>{});
-    std::printf("\n%-22s %9s %10s %8s %8s %8s %12s\n", "receiver", "received", "duplicate", "foreign", "checked",
-                "missing", "empty+again");
+    std::printf("\n%-22s %9s %10s %8s %8s %8s %6s %12s\n", "receiver", "received", "duplicate", "foreign", "checked",
+                "missing", "empty", "empty+again");
     for (const auto& [receiver, verdict] : {std::pair{&a, va}, std::pair{&b, vb}, std::pair{&c, vc}}) {
-        std::printf("%-22s %9zu %10zu %8zu %8zu %8zu %12zu\n", receiver->Name(), verdict.received, verdict.duplicates,
-                    verdict.foreign, verdict.checked, verdict.missing, verdict.blinks);
+        std::printf("%-22s %9zu %10zu %8zu %8zu %8zu %6zu %12zu\n", receiver->Name(), verdict.received,
+                    verdict.duplicates, verdict.foreign, verdict.checked, verdict.missing, verdict.empties,
+                    verdict.blinks);
     }
     std::printf("\ntitle changes made: %d, scroll steps written: %zu, each write with WS_CAPTION taken off and put "
                 "back; shell restart broadcasts: %d\n",
                 change, scrollSteps, shellRestarts);
-    std::printf("A got the empty song and then the same song again %zu time(s) in %d minute(s)\n", va.blinks, minutes);
+    std::printf("A got the empty song between two songs %zu time(s), followed by the same song again %zu time(s), in "
+                "%d minute(s)\n",
+                va.empties, va.blinks, minutes);
     std::printf("crashes: %d\n", alive ? 0 : 1);
     std::printf("%-16s %10s %10s\n", "program", "start", "end");
     std::printf("%-16s %10lu %10lu\n", "handles", static_cast<unsigned long>(atStart.handles),
