@@ -45,6 +45,22 @@ std::u16string DecodeSong(const void* bytes, std::size_t size)
     return song ? *song : u"(not a now-playing message)";
 }
 
+// Every script as it is, whatever the system's code pages: the text itself to a
+// console, which would read the C runtime's bytes in its own code page, and UTF-8
+// bytes to a file or a pipe.
+void PrintLine(const std::wstring& line)
+{
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(out, &mode)) {
+        WriteConsoleW(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    } else {
+        const std::string bytes = support::ToUtf8({reinterpret_cast<const char16_t*>(line.data()), line.size()});
+        WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    }
+}
+
 void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
 {
     const long long arrival = support::NowMicroseconds();
@@ -60,9 +76,8 @@ void OnCopyData(HWND hWnd, const COPYDATASTRUCT& data)
     const std::u16string song = DecodeSong(data.lpData, data.cbData);
     SetDlgItemTextW(hWnd, kSongLabelId, (L"Now playing: " + std::wstring(song.begin(), song.end())).c_str());
     if (g_print) {
-        std::printf("stand-in messenger received (id %lu, %lu bytes): %s\n", static_cast<unsigned long>(data.dwData),
-                    static_cast<unsigned long>(data.cbData), support::ToUtf8(song).c_str());
-        std::fflush(stdout);
+        PrintLine(L"stand-in messenger received (id " + std::to_wstring(data.dwData) + L", " +
+                  std::to_wstring(data.cbData) + L" bytes): " + std::wstring(song.begin(), song.end()) + L"\n");
     }
     while (g_hang) {
         Sleep(1000);

@@ -106,6 +106,17 @@ wine_session_start() {
   fi
 }
 
+# The Windows version Wine reports (win98, winme, nt40, winxp, ...); with none, Wine's
+# default. The setting stays in the prefix, which the tests and the demo share, so
+# every run sets it.
+wine_set_version() {
+  if [ -n "${1:-}" ]; then
+    "$WINE_LOADER" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
+  else
+    "$WINE_LOADER" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+  fi
+}
+
 wine_session_stop() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   local pid

@@ -2,13 +2,14 @@
 
 #include "log.h"
 #include "payload.h"
+#include "peers/standin_player.h"
 
 #include <gtest/gtest.h>
 
 namespace support {
 
-StandInPlayer::StandInPlayer(const std::wstring& title)
-    : m_process(L"standin_player.exe", L"--title \"" + title + L"\"")
+StandInPlayer::StandInPlayer(const std::wstring& title, const std::wstring& extraArguments)
+    : m_process(L"standin_player.exe", L"--title \"" + title + L"\" " + extraArguments)
 {
     m_window = FindProcessWindow(m_process, L"nowplaying.StandInPlayer", kAppear);
     EXPECT_NE(m_window, nullptr) << "the stand-in player's window did not appear";
@@ -19,6 +20,19 @@ void StandInPlayer::SetTitle(const std::wstring& title)
     DWORD_PTR result = 0;
     SendMessageTimeoutW(m_window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()), SMTO_ABORTIFHUNG, 2000,
                         &result);
+}
+
+void StandInPlayer::Scroll(bool on)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(m_window, peers::kScrollMessage, on ? 1 : 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+std::size_t StandInPlayer::Steps() const
+{
+    DWORD_PTR steps = 0;
+    SendMessageTimeoutW(m_window, peers::kStepsMessage, 0, 0, SMTO_ABORTIFHUNG, 2000, &steps);
+    return steps;
 }
 
 void StandInPlayer::Close()

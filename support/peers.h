@@ -17,9 +17,13 @@ namespace support {
 
 class StandInPlayer {
 public:
-    explicit StandInPlayer(const std::wstring& title);
-    // Sets the title from outside, as a user's player would change it.
+    explicit StandInPlayer(const std::wstring& title, const std::wstring& extraArguments = L"");
+    // A new caption, set from outside as the user's actions change the player's.
     void SetTitle(const std::wstring& title);
+    // Turns the taskbar scroll of the caption on or off.
+    void Scroll(bool on);
+    // The scroll steps written since the caption was last written plain.
+    std::size_t Steps() const;
     void Close();
     HWND Window() const { return m_window; }
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,6 +88,59 @@ TEST_F(OddTitles, TitleChangingWhileReadGivesOnlyWholeSongs)
         EXPECT_TRUE(song == L"S" || song == Long(3000)) << "a torn or stale title was sent";
     }
     EXPECT_EQ(SongOf(messages.back()), L"S");
+}
+
+using PlayerLife = PlayerTest;
+
+struct LifeTitle {
+    std::wstring title;
+    bool scrolled;     // with the taskbar scroll on: seen through a whole cycle of it
+    std::wstring song; // the song the messenger has last been sent once the program saw it
+};
+
+// The titles the player writes, in the order a user's actions bring them.
+const LifeTitle kPlayerLife[] = {
+    {L"Winamp 5.9.2 Build 10042", true, L""}, // start-up, empty playlist
+    {L"1. Ab - Cd - Winamp", false, L"Ab - Cd"},
+    {L"1. Ab - Cd - Winamp", true, L"Ab - Cd"},
+    {L"1. Ab - Cd - Winamp [Paused]", true, L"Ab - Cd"},
+    {L"Ab - Cd - Winamp [Stopped]", true, L"Ab - Cd"}, // the playlist number turned off
+    {L"2. E *** F - G - Winamp", true, L"E *** F - G"},
+    {L"Hi - Jk - Winamp", false, L"Hi - Jk"},
+    {L"Winamp 5.9.2 Build 10042", false, L""}, // the playlist emptied
+};
+
+TEST_F(PlayerLife, EachSongArrivesOnceInOrder)
+{
+    player.emplace(kPlayerLife[0].title);
+    messenger.emplace();
+    program.emplace();
+
+    std::vector<std::optional<std::wstring>> expected;
+    std::wstring last;
+    for (const LifeTitle& row : kPlayerLife) {
+        SCOPED_TRACE(row.title);
+        player->SetTitle(row.title);
+        player->Scroll(row.scrolled);
+        if (row.song != last) {
+            last = row.song;
+            expected.push_back(last);
+        }
+        // Its last step, then its first again.
+        ASSERT_TRUE(!row.scrolled || WaitUntil([&] { return player->Steps() > row.title.size() + 3; }, 20s));
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                const auto messages = messenger->Messages();
+                return (messages.empty() ? std::optional<std::wstring>(L"") : SongOf(messages.back())) == row.song;
+            },
+            kReact));
+    }
+    Settle();
+    std::vector<std::optional<std::wstring>> songs;
+    for (const Received& message : messenger->Messages()) {
+        songs.push_back(SongOf(message));
+    }
+    EXPECT_EQ(songs, expected);
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // The soak: the real program for a long run while the player's title changes every
-// 100 ms, messengers come and go, one hangs for a while, 1500 extra windows exist
-// and the shell's restart message arrives every minute. Prints what was delivered
-// and whether the program's handles and memory grew.
+// 100 ms, or for part of the run every 7 s with the taskbar scroll on, the player
+// taking WS_CAPTION off around every write of its title; messengers come and go, one
+// hangs for a while, 1500 extra windows exist and the shell's restart message arrives
+// every minute. Prints what was delivered, every message that was no change of song
+// as a fault, and whether the program's handles and memory grew.
 //
 //   soak.exe [--minutes M]
 
@@ -26,6 +28,8 @@ using namespace support;
 
 constexpr int kExtraWindows = 1500;
 constexpr DWORD kChangeEveryMs = 100;
+// A caption of Title's length scrolls its whole cycle in 6.6 s.
+constexpr DWORD kChangeWhileScrollingMs = 7000;
 constexpr DWORD kShellRestartEveryMs = 60 * 1000;
 constexpr DWORD kHangForMs = 20 * 1000;
 constexpr long long kEdgeUs = 2 * 1000 * 1000; // ignored at each end of a receiver's life
@@ -157,6 +161,8 @@ struct Verdict {
     std::size_t foreign = 0;
     std::size_t missing = 0;
     std::size_t checked = 0;
+    std::size_t empties = 0; // the empty song between two songs: the player missed for a tick
+    std::size_t blinks = 0;  // of those, the ones followed by the song before it again
 };
 
 // Compares a receiver with the others over the parts of its lives where it was live
@@ -167,7 +173,14 @@ Verdict Judge(const Receiver& receiver, std::initializer_list<const Receiver*> r
 {
     Verdict verdict;
     std::vector<int> seen;
-    for (const auto& message : receiver.Messages()) {
+    const auto& messages = receiver.Messages();
+    for (std::size_t i = 1; i + 1 < messages.size(); ++i) {
+        const int before = ChangeOf(messages[i - 1]);
+        const bool empty = before >= 0 && SongOf(messages[i]) == L"" && ChangeOf(messages[i + 1]) >= 0;
+        verdict.empties += empty ? 1 : 0;
+        verdict.blinks += empty && ChangeOf(messages[i + 1]) == before ? 1 : 0;
+    }
+    for (const auto& message : messages) {
         const int change = ChangeOf(message);
         if (change < 0) {
             ++verdict.foreign;
@@ -230,13 +243,14 @@ int wmain()
 {
     const int minutes = std::max(1, CommandLine().Int(L"--minutes", 10));
     const long long totalUs = static_cast<long long>(minutes) * 60 * 1000 * 1000;
-    std::printf("soak: %d minute(s), %d extra windows, a title change every %lu ms\n", minutes, kExtraWindows,
-                static_cast<unsigned long>(kChangeEveryMs));
+    std::printf("soak: %d minute(s), %d extra windows, a title change every %lu ms, or every %lu ms scrolled\n",
+                minutes, kExtraWindows, static_cast<unsigned long>(kChangeEveryMs),
+                static_cast<unsigned long>(kChangeWhileScrollingMs));
     std::fflush(stdout);
 
     const std::vector<HWND> extra = CreateExtraWindows();
     int change = 0;
-    StandInPlayer player(Title(change));
+    StandInPlayer player(Title(change), L"--drop-caption");
     Receiver a("A (whole run)", L"");
     Receiver b("B (comes and goes)", L"");
     // C hangs once, for kHangForMs, 30% of the run after it starts.
@@ -254,6 +268,8 @@ int wmain()
     long long nextChangeUs = NowMicroseconds();
     long long nextRestartUs = startUs + kShellRestartEveryMs * 1000LL;
     int shellRestarts = 0;
+    bool scrolling = false;
+    std::size_t scrollSteps = 0;
     std::optional<Life> cHang;
 
     for (long long now = NowMicroseconds(); now - startUs < totalUs; now = NowMicroseconds()) {
@@ -270,9 +286,15 @@ int wmain()
         } else if (!cShouldLive && c.Live()) {
             c.Stop();
         }
-        if (now >= nextChangeUs) {
+        const bool scrollNow = (at >= 0.30 && at < 0.50) || at >= 0.80;
+        if (now >= nextChangeUs || scrollNow != scrolling) {
+            scrollSteps += scrolling ? player.Steps() : 0;
             player.SetTitle(Title(++change));
-            nextChangeUs += kChangeEveryMs * 1000LL;
+            if (scrollNow != scrolling) {
+                scrolling = scrollNow;
+                player.Scroll(scrolling);
+            }
+            nextChangeUs = now + (scrolling ? kChangeWhileScrollingMs : kChangeEveryMs) * 1000LL;
         }
         if (now >= nextRestartUs) {
             PostMessageW(HWND_BROADCAST, taskbarCreated, 0, 0);
@@ -282,6 +304,7 @@ int wmain()
         Pump();
         Sleep(5);
     }
+    scrollSteps += scrolling ? player.Steps() : 0;
     Sleep(1000);
     const bool alive = program.process().Running();
     const Usage atEnd = Measure(program.process().Handle());
@@ -292,12 +315,19 @@ int wmain()
     const Verdict va = Judge(a, {&b, &c}, {});
     const Verdict vb = Judge(b, {&a}, {});
     const Verdict vc = Judge(c, {&a}, cHang ? std::vector<Life>{*cHang} : std::vector<Life>{});
-    std::printf("\n%-22s %9s %10s %8s %8s %8s\n", "receiver", "received", "duplicate", "foreign", "checked", "missing");
+    std::printf("\n%-22s %9s %10s %8s %8s %8s %6s %12s\n", "receiver", "received", "duplicate", "foreign", "checked",
+                "missing", "empty", "empty+again");
     for (const auto& [receiver, verdict] : {std::pair{&a, va}, std::pair{&b, vb}, std::pair{&c, vc}}) {
-        std::printf("%-22s %9zu %10zu %8zu %8zu %8zu\n", receiver->Name(), verdict.received, verdict.duplicates,
-                    verdict.foreign, verdict.checked, verdict.missing);
+        std::printf("%-22s %9zu %10zu %8zu %8zu %8zu %6zu %12zu\n", receiver->Name(), verdict.received,
+                    verdict.duplicates, verdict.foreign, verdict.checked, verdict.missing, verdict.empties,
+                    verdict.blinks);
     }
-    std::printf("\ntitle changes made: %d; shell restart broadcasts: %d\n", change, shellRestarts);
+    std::printf("\ntitle changes made: %d, scroll steps written: %zu, each write with WS_CAPTION taken off and put "
+                "back; shell restart broadcasts: %d\n",
+                change, scrollSteps, shellRestarts);
+    std::printf("A got the empty song between two songs %zu time(s), followed by the same song again %zu time(s), in "
+                "%d minute(s)\n",
+                va.empties, va.blinks, minutes);
     std::printf("crashes: %d\n", alive ? 0 : 1);
     std::printf("%-16s %10s %10s\n", "program", "start", "end");
     std::printf("%-16s %10lu %10lu\n", "handles", static_cast<unsigned long>(atStart.handles),
