@@ -67,6 +67,8 @@ fi
 bench_cpu=${BENCH_CPU:-0}
 taskset -p -c "$bench_cpu" $$ >/dev/null || exit 1
 wine_session_start private || exit 1
+# The current Windows, whatever version the last test run left in the shared prefix.
+wine_set_version
 # A server that lives through both programs, so that its CPU time can be read.
 "$WINESERVER" -p
 server_pid=

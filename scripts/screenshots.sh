@@ -35,11 +35,7 @@ wine_session_start private
 if [ -d /usr/share/wine/fonts ]; then
   cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
-if [ -n "$suffix" ]; then
-  "$WINE_LOADER" reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
-else
-  "$WINE_LOADER" reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true # none in a fresh prefix
-fi
+wine_set_version "${suffix:+win98}"
 
 "$WINE_LOADER" "$bin/standin_player.exe" --title "1. The Stand-ins - Window Title Blues - Winamp" >/dev/null 2>&1 &
 "$WINE_LOADER" "${program[@]}" >/dev/null 2>&1 &
