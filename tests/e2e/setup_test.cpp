@@ -18,8 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
-#include <vector>
+#include <list>
 
 namespace {
 
@@ -94,15 +93,15 @@ TEST_P(Setup, InstallsOverTheRunningProgramAndUninstallsIt)
     if (family95 && GetParam()) {
         GTEST_SKIP() << "the 95 family installs for everyone, outside the profile";
     }
-    std::vector<std::unique_ptr<ScopedUserValue>> profile;
+    std::list<ScopedUserValue> profile;
     for (const auto& [name, folder] : {std::pair{L"Local AppData", L"AppData\\Local"},
                                        {L"Programs", L"Start Menu\\Programs"},
                                        {L"StartUp", L"Start Menu\\Programs\\StartUp"}}) {
         const std::wstring path = L"C:\\users\\\u0418\u0432\u0430\u043d\\" + std::wstring(folder);
         if (GetParam()) {
             std::filesystem::create_directories(path);
-            profile.push_back(std::make_unique<ScopedUserValue>(
-                L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", name, path.c_str()));
+            profile.emplace_back(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", name,
+                                 path.c_str());
         }
     }
     wchar_t local[MAX_PATH] = {};
@@ -122,7 +121,7 @@ TEST_P(Setup, InstallsOverTheRunningProgramAndUninstallsIt)
         bool silent;
         bool startup; // the Startup option as the step leaves it
         bool installed;
-        const wchar_t* failing = L""; // a function the setup's calls of fail
+        const wchar_t* failing = L""; // a function that fails for the setup (family_launcher's --fail)
     } steps[] = {
         {"install through the pages", setup, false, true, true},
         {"install over the running program", setup, true, true, true},
