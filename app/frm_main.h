@@ -6,6 +6,7 @@
 
 #include "app/about_view.h"
 #include "app/poll_cycle.h"
+#include "app/resources/resource.h"
 #include "app/tray_wiring.h"
 #include "messenger/win32_messenger_windows.h"
 #include "player/win32_window_list.h"
@@ -22,7 +23,7 @@ class frmMain final : public SongSender, private TrayCommands, private win32::Wi
 public:
     static constexpr UINT_PTR TIMER1_ID = 1;
     static constexpr UINT TIMER1_INTERVAL_MS = 250;
-    static constexpr char16_t WINDOW_CLASS[] = u"nowplaying.frmMain";
+    static constexpr char16_t WINDOW_CLASS[] = u"" NOWPLAYING_WINDOW_CLASS;
     // From a second start of the program: show the window, as the "about" command does.
     static constexpr UINT SHOW_ABOUT_MESSAGE = WM_APP + 1;
 

@@ -9,17 +9,18 @@
 # it ships, with the stub's link time: cleared, as the program's is. The header lies in
 # the first 512 bytes, which the setup's own integrity check leaves out.
 #
-#   scripts/dist.sh VERSION PROGRAM.exe README_SOURCE.txt OUT_DIR
-# `make dist` runs it through the build's `dist` target.
+#   scripts/dist.sh VERSION WINDOW_CLASS PROGRAM.exe README_SOURCE.txt OUT_DIR
+# `make dist` runs it through the build's `dist` target, which reads the version and the
+# About window's class (by which the setup finds a running copy) in resource.h.
 set -euo pipefail
-if [ $# -ne 4 ]; then
-  echo "usage: $0 VERSION PROGRAM.exe README_SOURCE.txt OUT_DIR" >&2
+if [ $# -ne 5 ]; then
+  echo "usage: $0 VERSION WINDOW_CLASS PROGRAM.exe README_SOURCE.txt OUT_DIR" >&2
   exit 2
 fi
-version=$1 program=$2 readme=$3
+version=$1 window_class=$2 program=$3 readme=$4
 root=$(cd "$(dirname "$0")/.." && pwd)
-mkdir -p "$4"
-out=$(cd "$4" && pwd)
+mkdir -p "$5"
+out=$(cd "$5" && pwd)
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct) || {
@@ -45,7 +46,7 @@ rm -f "$zip"
 
 setup=$out/nowplaying-$version-setup.exe
 rm -f "$setup"
-makensis -WX -V2 "-DVERSION=$version" "-DSTAGE=$stage" "-DOUTFILE=$setup" "$root/setup/nowplaying.nsi" >&2
+makensis -WX -V2 "-DVERSION=$version" "-DWINDOW_CLASS=$window_class" "-DSTAGE=$stage" "-DOUTFILE=$setup" "$root/setup/nowplaying.nsi" >&2
 pe_header=$(od -An -tu4 -j60 -N4 "$setup")
 printf '\0\0\0\0' | dd of="$setup" bs=1 seek=$((pe_header + 8)) conv=notrunc status=none
 

@@ -9,4 +9,8 @@
 #define NOWPLAYING_VERSION_BINARY 1, 0, 0, 0
 #define NOWPLAYING_VERSION_TEXT "1.00"
 
+/* The About window's class, which every running copy has: a second start finds the
+   running copy by it, and so does the setup program (the build hands it to makensis). */
+#define NOWPLAYING_WINDOW_CLASS "nowplaying.frmMain"
+
 #endif

@@ -8,9 +8,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 printf 'MZ\0the program\n' >"$work/program.exe"
-TZ=XST-14 "$root/scripts/dist.sh" 0 "$work/program.exe" "$root/docs/README.txt" "$work/first"
+TZ=XST-14 "$root/scripts/dist.sh" 0 class "$work/program.exe" "$root/docs/README.txt" "$work/first"
 sleep 2
-TZ=YST+12 "$root/scripts/dist.sh" 0 "$work/program.exe" "$root/docs/README.txt" "$work/second"
+TZ=YST+12 "$root/scripts/dist.sh" 0 class "$work/program.exe" "$root/docs/README.txt" "$work/second"
 for file in nowplaying-0-win32.zip nowplaying-0-setup.exe; do
   cmp "$work/first/$file" "$work/second/$file"
 done

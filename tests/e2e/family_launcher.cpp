@@ -23,10 +23,11 @@
 // with its number of calls, and every name it looked up. --fail FUNCTION makes every
 // call of that imported function fail in either family, as a stub does, so that a
 // test can see how the program copes with a failure that a real system gives only
-// under load. The program starts with the launcher's own show command (minimized,
-// say). The launcher exits with the program's exit code; the program ends with the
-// launcher (the debugger's kill-on-exit), and Ctrl-C or Ctrl-Break ends the program
-// first, so that the counts are written.
+// under load, or under rights that Wine does not enforce; a function of kernel32.dll
+// that the program does not import (a setup's plug-in looks it up) fails at its entry
+// in the DLL. The program starts with the launcher's own show command (minimized, say). The launcher exits with the
+// program's exit code; the program ends with the launcher (the debugger's kill-on-exit), and Ctrl-C or Ctrl-Break ends
+// the program first, so that the counts are written.
 
 #include "tests/pe/newer_than_windows98.h"
 #include "win32/unique_handle.h"
@@ -254,6 +255,7 @@ private:
     std::vector<Stub> m_stubs;
     std::map<std::pair<std::string, std::string>, std::size_t> m_stubOf; // (lower-case DLL, name)
     std::optional<std::size_t> m_lookupReturn;
+    std::uintptr_t m_failingEntry = 0; // --fail's function in kernel32.dll, when not imported
     std::map<DWORD, Thread> m_threads;
     std::map<DWORD, PendingLookup> m_pendingLookups;
     std::map<std::string, Lookup> m_lookups;
@@ -399,6 +401,17 @@ bool Launcher::PatchImports()
         m_lookupReturn = AddStub({"", "", StubKind::LookupReturn});
     }
     FlushInstructionCache(m_process, region, kStubCapacity);
+    // System DLLs lie at the same address in every process.
+    const auto entry =
+        reinterpret_cast<std::uintptr_t>(GetProcAddress(GetModuleHandleA("kernel32.dll"), m_failing.c_str()));
+    const auto bytes = StackArgumentBytes(m_failing);
+    DWORD protection = 0;
+    if (entry != 0 && bytes && !m_stubOf.contains({"kernel32.dll", m_failing}) &&
+        VirtualProtectEx(m_process, reinterpret_cast<void*>(entry), 1, PAGE_EXECUTE_READWRITE, &protection) &&
+        Write(entry, int3s.data(), 1) && AddStub({"KERNEL32.dll", m_failing, StubKind::Failed, 0, *bytes})) {
+        m_failingEntry = entry;
+        FlushInstructionCache(m_process, reinterpret_cast<void*>(entry), 1);
+    }
     return true;
 }
 
@@ -506,7 +519,9 @@ void Launcher::OnGetProcAddress(DWORD threadId, const Stub& self, Registers& reg
 
 DWORD Launcher::OnBreakpoint(DWORD threadId, std::uintptr_t address)
 {
-    if (address < m_stubBase || address >= m_stubBase + m_stubs.size()) {
+    if (address == m_failingEntry) {
+        address = StubAddress(m_stubOf.at({"kernel32.dll", m_failing}));
+    } else if (address < m_stubBase || address >= m_stubBase + m_stubs.size()) {
         return DBG_EXCEPTION_NOT_HANDLED;
     }
     const auto thread = m_threads.find(threadId);
