@@ -122,7 +122,7 @@ Process::Process(const std::wstring& exe, const std::wstring& arguments, Launch 
     const std::wstring program = L"\"" + (absolute ? exe : BinDir() + L"\\" + exe) + L"\" " + arguments;
     DWORD startedId = 0;
     if (!StartProcess(LaunchCommandLine(program, launch, countsPath, failing), m_started, startedId, showCommand)) {
-        ADD_FAILURE() << "cannot start " << std::string(exe.begin(), exe.end());
+        ADD_FAILURE() << "cannot start " << std::string(exe.begin(), exe.end()) << " (error " << GetLastError() << ")";
         return;
     }
     m_id = startedId;
